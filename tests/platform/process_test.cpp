@@ -1,0 +1,32 @@
+// process_test.cpp: thread and process ids: a thread id is non-zero and its own, the process id is
+// shared by all threads.
+#include "QorPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#if !defined(_WIN32)
+#  include <unistd.h>
+#endif
+
+TEST(ProcessIds, ThreadIdsAreDistinctAndTheProcessIdIsShared)
+{
+    DWORD mainThread = GetCurrentThreadId();
+    DWORD process = GetCurrentProcessId();
+    EXPECT_NE(0u, mainThread);
+    EXPECT_NE(0u, process);
+    EXPECT_EQ(mainThread, GetCurrentThreadId());
+    DWORD otherThread = 0, otherProcess = 0;
+    std::thread other([&] {
+        otherThread = GetCurrentThreadId();
+        otherProcess = GetCurrentProcessId();
+    });
+    other.join();
+    EXPECT_NE(0u, otherThread);
+    EXPECT_NE(mainThread, otherThread);
+    EXPECT_EQ(process, otherProcess);
+#if !defined(_WIN32)
+    EXPECT_EQ(static_cast<DWORD>(getpid()), process); // the id that other POSIX tools show
+#endif
+}
