@@ -1,0 +1,88 @@
+// QorError.h: CQorError, a result code in the HRESULT layout (severity, customer, reserved, facility,
+// status) with its field accessors, the two rules that turn a platform error into a code, and the
+// platform's message text for a code.
+#pragma once
+
+#include "QorWinTypes.h"
+
+// The library's own result codes (facility 0x400).
+#define QOR_E_REGISTRY_UNKNOWN_ROOT ((HRESULT)0xC4000066)  // a registry path names no known root key
+#define QOR_W_LOG_NO_FILE_NAME ((HRESULT)0x84000067)       // the shared log was opened without a file name
+#define QOR_E_LOG_MUTEX_ABANDONED ((HRESULT)0xC40000CA)    // the shared log's mutex was abandoned
+#define QOR_I_LOG_ALREADY_OPEN ((HRESULT)0x440000CB)       // the shared log's file is already open
+
+class QORUTIL_API CQorError {
+public:
+    enum SeverityCode : LONG {
+        SeveritySuccess = 0,
+        SeverityInformational = 1,
+        SeverityWarning = 2,
+        SeverityError = 3,
+    };
+
+    // The 12-bit facility number; only the facilities that the library names are listed.
+    enum FacilityCode : LONG {
+        FacilityNull = 0,
+        FacilityWin32 = 7,
+        FacilityLibrary = 0x400,
+    };
+
+    CQorError(HRESULT code = 0);
+    CQorError(const CQorError &other);
+    CQorError(unsigned short status, SeverityCode severity, FacilityCode facility, int customer);
+    virtual ~CQorError();
+
+    CQorError &operator=(HRESULT code);
+    CQorError &operator=(const CQorError &other);
+
+    operator HRESULT() const { return m_hrCode; }
+    // The platform's message text for the code; valid until the next text request, Empty(),
+    // FreeText() or destruction. The empty string for facilities above 16 and for unknown codes.
+    operator const char *();
+
+    SeverityCode Severity() const;
+    FacilityCode Facility() const;
+    int Customer() const;
+    unsigned short Status() const;
+
+    void Severity(SeverityCode severity);
+    void Facility(FacilityCode facility);
+    void Customer(int customer);
+    void Status(unsigned short status);
+
+    // Status, facility and customer set, reserved bit cleared, then the severity: 0 for a zero status.
+    HRESULT Set(unsigned short status, SeverityCode severity, FacilityCode facility, int customer);
+    // As above with the low 16 bits of `value` as the status.
+    HRESULT Set(HRESULT value, SeverityCode severity, FacilityCode facility, int customer);
+    // The member rule: the thread's last Win32 error as an error of facility 7 (0x00070000 for error 0).
+    HRESULT GetLastError();
+    HRESULT Empty();
+
+    int Failed() const { return m_hrCode < 0; }
+    int Succeeded() const { return m_hrCode >= 0; }
+    int IsError() const { return Severity() == SeverityError; }
+    int IsWarning() const { return Severity() == SeverityWarning; }
+    int IsTolmar() const;
+
+protected:
+    void FreeText();
+    void Reserved();
+    static char *EmptyString() { return m_EmptyString; }
+
+    HRESULT m_hrCode;
+    char *m_pszText;
+
+public:
+    // Stands for an empty text: points at static, zero-filled storage that is never written.
+    static char *m_EmptyString;
+};
+
+// The standard rule, HRESULT_FROM_WIN32: 0x8007xxxx for an error above 0 (read as a signed value),
+// the error itself otherwise.
+inline HRESULT QorHResultFromWin32(DWORD error)
+{
+    return (LONG)error > 0 ? (HRESULT)((error & 0xFFFF) | 0x80070000) : (HRESULT)error;
+}
+
+// The standard rule applied to the thread's last Win32 error.
+inline HRESULT QorHResultFromLastError() { return QorHResultFromWin32(::GetLastError()); }
