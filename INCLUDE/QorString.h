@@ -1,0 +1,156 @@
+// QorString.h: CQorString, the library's 8-bit string: a reference-counted block (CQorStringData)
+// shared between copies and copied on the first change, with searching, sub-strings, the raw buffer
+// protocol, printf-style formatting, string resources, case and blank handling, and the string hash.
+#pragma once
+
+#include "QorWinTypes.h"
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+
+// The block: one malloc'ed allocation of 12 + nBufferLength bytes, this header followed directly by
+// the characters. A block held by more than one string (nRefCount > 1) is never written.
+struct CQorStringData {
+    int32_t nRefCount;     // strings that hold the block; 1 when it is made
+    int32_t nLength;       // characters, the terminating zero not counted
+    int32_t nBufferLength; // bytes for characters, terminator included; at least nLength + 1
+
+    char *Characters() { return reinterpret_cast<char *>(this + 1); }
+};
+static_assert(sizeof(CQorStringData) == 12, "the block header is three 32-bit fields");
+
+// Text in the ANSI code page (UTF-8 on POSIX), zero-terminated. Positions and lengths are 32-bit
+// character (byte) counts. A string without a block reads as the empty text everywhere.
+// Out of memory: every operation that grows or copies a block throws the HRESULT E_OUTOFMEMORY
+// before the string changes (HRESULT is `long` on Windows, so `catch (long)` works there;
+// `catch (HRESULT)` works on every build). Strings sharing a block must stay on one thread.
+class QORUTIL_API CQorString {
+public:
+    CQorString();
+    CQorString(std::nullptr_t);
+    CQorString(const char *text);
+    CQorString(const unsigned short *text); // UTF-16 text, converted to the ANSI code page
+    CQorString(const WCHAR *text);          // the same, for the platform's own wide type
+    CQorString(const CQorString &other);
+    CQorString(const char *text, int length);
+    virtual ~CQorString();
+
+    // Assignment from a string shares its block. Assigning a string to itself keeps its value.
+    CQorString &operator=(const CQorString &other);
+    CQorString &operator=(std::nullptr_t);
+    CQorString &operator=(const char *text);
+    CQorString &operator=(const unsigned short *text);
+    CQorString &operator=(const WCHAR *text);
+    // Exactly `length` bytes from `text`, zero bytes included, then a terminator; a null text or a
+    // negative length gives the empty text.
+    void SetString(const char *text, int length);
+    // Keeps an unshared block (length 0); drops a shared one.
+    void Empty();
+
+    const char *GetString() const { return m_pszText; }
+    operator const char *() const { return m_pszText; }
+    int GetLength() const { return m_pData ? m_pData->nLength : 0; }
+    int IsEmpty() const { return !m_pData || m_pData->nLength == 0; }
+    // No bounds test: the index must lie inside the text.
+    char GetAt(int index) const { return m_pszText[index]; }
+    char operator[](int index) const { return m_pszText[index]; }
+
+    // Byte-wise, bytes unsigned, up to the first zero.
+    bool operator==(const CQorString &other) const;
+    bool operator==(const char *text) const;
+    bool operator!=(const CQorString &other) const { return !(*this == other); }
+    bool operator!=(const char *text) const { return !(*this == text); }
+    bool operator<(const CQorString &other) const;
+    bool operator>(const CQorString &other) const;
+    int Compare(const char *text) const;       // -1, 0 or +1
+    int CompareNoCase(const char *text) const; // the runtime's _stricmp: only the sign counts
+
+    // Index into the text, or -1; a string without a block finds nothing.
+    int Find(int ch) const; // 0 finds the terminator
+    int ReverseFind(int ch) const;
+    int Find(const char *sub) const; // an empty sub-string is found at 0
+    int FindOneOf(const char *set) const;
+
+    // Sub-strings share this string's block when they are its whole text. A negative `first`
+    // counts as 0; a `count` below 0 or beyond the text means "to the end".
+    CQorString Mid(int first, int count = -1) const;
+    CQorString Left(int count) const;
+    CQorString Right(int count) const;
+    // The leading run of characters not in `set`; a null set gives the whole string (shared).
+    CQorString SpanExcluding(const char *set) const;
+
+    // Room for `length` characters and a terminator, the current text kept; never shrinks. The
+    // length is not changed until ReleaseBuffer.
+    char *GetBuffer(int length);
+    char *GetBufferSetLength(int length);
+    // -1: the length is that of the zero-terminated text; otherwise clamped to the buffer.
+    void ReleaseBuffer(int length = -1);
+    // Shrinks an unshared block in place to its text; nothing when that cannot be done in place.
+    void FreeExtra();
+
+    CQorString &operator+=(const CQorString &other);
+    CQorString &operator+=(const char *text);
+    CQorString &operator+=(char ch);
+
+    // printf rules of the Windows runtime (size prefixes I64, I32, I; %S for wide text). Output never
+    // exceeds the buffer: it is reserved from an estimate and grown to the measured size when needed.
+    // A format that the runtime refuses (or a null one) leaves the empty text.
+    void Format(const char *format, ...);
+    // Loads string resource `id` from `module` (the current resource module when null); the result
+    // code of the last Win32 error when the string does not exist. The text is cut to fit the current
+    // buffer (less 2; 1,022 characters without one) and still counts as loaded. Both builds map the name
+    // LoadString to LoadStringA, so that is the member's real name.
+    HRESULT LoadString(UINT id, HINSTANCE module = nullptr);
+
+    void MakeUpper();
+    void MakeLower();
+    void MakeReverse();
+    void TrimLeft();
+    void TrimRight();
+    // Word-initial capitals; only white space starts a word.
+    void Capitalize();
+
+    // A new automation string with the text in UTF-16, owned by the caller (SysFreeString); null when
+    // it cannot be allocated.
+    BSTR AllocSysString() const;
+
+    // The ELF symbol-table hash of the text up to its first zero byte; 0 for null.
+    static DWORD HashFunc(const char *text);
+    static DWORD HashFunc2(const void *text);
+    // `length` does not bound the scan: the first zero byte does.
+    static DWORD CalcBufferHash(const unsigned char *buffer, DWORD length);
+
+protected:
+    // Formats into this string; arguments must be of the types the format names. An argument that
+    // points into this string's own text is read from the old block, which stays alive meanwhile.
+    void FormatV(const char *format, va_list args);
+    int BufferLength() const { return m_pData ? m_pData->nBufferLength : 0; }
+    // Drops this string's reference (freeing the block at 0) and holds no block; answers the count
+    // that remains.
+    int ReleaseData();
+    void Init();
+
+    // A new block with room for `bufferLength` bytes (0 asks for 2) and the empty text; null when
+    // it cannot be allocated.
+    static CQorStringData *AllocData(int bufferLength);
+    // Makes sure this string holds a block of its own with room for `size` bytes; `keepText` says
+    // whether the text must survive (it is then never cut). Answers the size settled on.
+    int CheckData(int size, bool keepText);
+
+    char *m_pszText;          // the block's characters, or the address of m_szNull
+    CQorStringData *m_pData;  // null when the string holds no block
+
+    // Holds null: its own zero bytes, taken as a text, are the shared empty text.
+    static char *m_szNull;
+
+private:
+    void AssignWide(const WCHAR *text, size_t length);
+    void Append(const char *text, int length);
+    bool PointsIntoBlock(const void *pointer) const;
+    char *EmptyText() const { return reinterpret_cast<char *>(&m_szNull); }
+};
+
+QORUTIL_API CQorString operator+(const CQorString &left, const CQorString &right);
+QORUTIL_API CQorString operator+(const CQorString &left, const char *right);
+QORUTIL_API CQorString operator+(const CQorString &left, char right);
