@@ -1,0 +1,87 @@
+// QorCriticalRegion_test.cpp: the recursive per-thread lock: counting, ownership, and blocking.
+#include "QorCriticalRegion.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+TEST(QorCriticalRegion, NestsOnOneThread)
+{
+    CQorCriticalRegion region;
+    EXPECT_EQ(region.RecurseCount(), 0);
+    EXPECT_EQ(region.ExceptionCause(), 0);
+    for (long depth = 1; depth <= 3; ++depth) {
+        EXPECT_EQ(region.Enter(), 0u);
+        EXPECT_EQ(region.RecurseCount(), depth);
+    }
+    for (long depth = 2; depth >= 0; --depth) {
+        EXPECT_TRUE(region.Leave());
+        EXPECT_EQ(region.RecurseCount(), depth);
+    }
+    EXPECT_FALSE(region.Leave()) << "a fourth Leave has nothing to give up";
+    EXPECT_EQ(region.RecurseCount(), 0);
+}
+
+TEST(QorCriticalRegion, OnlyTheOwnerLeaves)
+{
+    CQorCriticalRegion region;
+    region.Enter();
+    region.Enter();
+    bool leftByOther = true;
+    std::thread other([&] { leftByOther = region.Leave(); });
+    other.join();
+    EXPECT_FALSE(leftByOther);
+    EXPECT_EQ(region.RecurseCount(), 2) << "the owner still holds both levels";
+    EXPECT_TRUE(region.Leave());
+    EXPECT_TRUE(region.Leave());
+}
+
+TEST(QorCriticalRegion, OtherThreadWaitsUntilTheOwnerLeavesCompletely)
+{
+    CQorCriticalRegion region;
+    std::atomic<int> stage{0};
+    region.Enter();
+    region.Enter();
+    std::thread other([&] {
+        stage = 1;
+        region.Enter(0); // a time-out of 0 does not make Enter give up
+        stage = 2;
+        EXPECT_EQ(region.RecurseCount(), 1);
+        region.Leave();
+    });
+    while (stage.load() == 0)
+        std::this_thread::yield();
+    region.Leave(); // one level still held
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(stage.load(), 1) << "the other thread got in while the owner still held a level";
+    region.Leave();
+    other.join();
+    EXPECT_EQ(stage.load(), 2);
+    EXPECT_EQ(region.RecurseCount(), 0);
+}
+
+TEST(QorCriticalRegion, SerialisesManyThreads)
+{
+    CQorCriticalRegion region;
+    long counter = 0; // changed only inside the region
+    std::thread workers[4];
+    for (std::thread &worker : workers)
+        worker = std::thread([&] {
+            for (int i = 0; i < 20000; ++i) {
+                region.Enter();
+                region.Enter();
+                ++counter;
+                region.Leave();
+                region.Leave();
+            }
+        });
+    for (std::thread &worker : workers)
+        worker.join();
+    EXPECT_EQ(counter, 80000);
+}
+
+} // namespace

@@ -1,0 +1,114 @@
+// QorDll_test.cpp: the library's process globals: resource and process handles, the debugger trace,
+// the family's clipboard formats and the table of hash-table primes.
+#include "QorDll.h"
+
+#include "QorDebugCapture.h"
+#include "QorHashTable.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#if !defined(_WIN32)
+#  include "QorPlatformHooks.h"
+#endif
+
+namespace {
+
+TEST(QorDll, ResourceHandleFallsBackToTheExecutable)
+{
+    HINSTANCE executable = GetModuleHandleA(nullptr);
+    ASSERT_NE(executable, nullptr);
+    EXPECT_EQ(QorGetProcessHandle(), executable);
+    EXPECT_EQ(QorGetCurrentResourceHandle(), executable);
+
+    HINSTANCE other = (HINSTANCE)GetModuleHandleA(
+#if defined(_WIN32)
+        "QorUtil.dll"
+#else
+        "libqorutil.so"
+#endif
+    );
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(QorDllInit(other), 0);
+    EXPECT_EQ(QorGetCurrentResourceHandle(), other);
+    EXPECT_EQ(QorGetProcessHandle(), executable) << "the process handle is never the stored one";
+
+    EXPECT_EQ(QorDllInit(nullptr), 0);
+    EXPECT_EQ(QorGetCurrentResourceHandle(), executable);
+}
+
+TEST(QorDll, TraceSendsExactlyTheFormattedText)
+{
+    qor::test::DebugCapture capture;
+    capture.Start();
+    QorTrace("%s=%d, %5.2f|%I64d", "answer", 42, 3.14159, (long long)-1234567890123LL);
+    capture.Stop();
+    EXPECT_EQ(capture.Text(), "answer=42,  3.14|-1234567890123") << "no line end is added";
+}
+
+TEST(QorDll, ClipboardFormatsRegisterOnceInOrder)
+{
+    unsigned short *const family[] = {&QOR_CF_FIRST_STRING_LIST, &QOR_CF_URL,     &QOR_CF_TAB,
+                                      &QOR_CF_IE_TAB,            &QOR_CF_MAPI_MSG, &QOR_CF_TAB_EXPORT,
+                                      &QOR_CF_LAST_STRING_LIST,  &QOR_CF_ADDREMOVE_DLG};
+    for (unsigned short *format : family)
+        ASSERT_EQ(*format, 0) << "nothing registers the formats before the application asks";
+
+#if !defined(_WIN32)
+    // The third registration fails: the first two stay registered, the rest stay 0, and the failure
+    // comes back in the standard form.
+    QorInjectFault("RegisterClipboardFormatA", 3, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ((DWORD)QorRegisterClipboardFormats(), 0x80070008u);
+    EXPECT_NE(QOR_CF_FIRST_STRING_LIST, 0);
+    EXPECT_NE(QOR_CF_URL, 0);
+    EXPECT_EQ(QOR_CF_TAB, 0);
+    EXPECT_EQ(QOR_CF_MS_FILEGROUPDESCRIPTOR, 0);
+    unsigned short firstBefore = QOR_CF_FIRST_STRING_LIST;
+#endif
+
+    EXPECT_EQ(QorRegisterClipboardFormats(), 0);
+    const char *const names[] = {"QOR_CF_FIRST_STRING_LIST", "QOR_CF_URL",      "QOR_CF_TAB",
+                                 "QOR_CF_IE_TAB",            "QOR_CF_MAPI_MSG", "QOR_CF_TAB_EXPORT",
+                                 "QOR_CF_LAST_STRING_LIST",  "QOR_CF_ADDREMOVE_DLG"};
+    for (size_t i = 0; i < sizeof names / sizeof names[0]; ++i) {
+        EXPECT_GE(*family[i], 0xC000) << names[i];
+        char name[64] = {};
+        EXPECT_GT(GetClipboardFormatNameA(*family[i], name, sizeof name), 0) << names[i];
+        EXPECT_STREQ(name, names[i]);
+    }
+    EXPECT_GE(QOR_CF_MS_FILEGROUPDESCRIPTOR, 0xC000);
+    EXPECT_EQ(QOR_CF_MS_FILEGROUPDESCRIPTOR, RegisterClipboardFormatA("FileGroupDescriptor"));
+    EXPECT_EQ(QOR_CF_OBJECT_GENERIC, 0);
+    EXPECT_EQ(QOR_CF_OBJECT_PERSON, 0);
+    EXPECT_EQ(QOR_CF_OBJECT_COMPANY, 0);
+
+#if !defined(_WIN32)
+    EXPECT_EQ(QOR_CF_FIRST_STRING_LIST, firstBefore) << "a retry keeps what was registered";
+    // After a full success another call makes no platform call: an armed fault stays armed.
+    QorInjectFault("RegisterClipboardFormatA", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(QorRegisterClipboardFormats(), 0);
+    EXPECT_EQ(RegisterClipboardFormatA("QOR_CF_URL"), 0u);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_NOT_ENOUGH_MEMORY);
+    QorClearFaults();
+#else
+    EXPECT_EQ(QorRegisterClipboardFormats(), 0);
+#endif
+}
+
+TEST(QorDll, HashPrimesAscendAndArePrime)
+{
+    ASSERT_EQ(CQorHashTableBase::PrimeCount, 28);
+    EXPECT_EQ(CQorHashTableBase::m_aulPrimes[0], 53u);
+    EXPECT_EQ(CQorHashTableBase::m_aulPrimes[27], 4294967291u) << "the largest 32-bit prime";
+    for (int i = 0; i < CQorHashTableBase::PrimeCount; ++i) {
+        unsigned long long prime = CQorHashTableBase::m_aulPrimes[i];
+        for (unsigned long long divisor = 2; divisor * divisor <= prime; ++divisor)
+            ASSERT_NE(prime % divisor, 0u) << "row " << i << " (" << prime << ") divides by " << divisor;
+        if (i > 0) {
+            EXPECT_GT(prime, CQorHashTableBase::m_aulPrimes[i - 1]) << "row " << i;
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,55 @@
+// QorLibraryStatics_test.cpp: the library's load order and its exit list.
+#include "QorExitList.h"
+#include "QorLibraryStatics.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string s_ran;
+
+void Record(void *name) { s_ran += static_cast<const char *>(name); }
+
+TEST(QorExitList, RunsLastAddedFirstAndOnlyOnce)
+{
+    qor::CQorExitList list;
+    s_ran.clear();
+    EXPECT_TRUE(list.Add(Record, (void *)"a"));
+    EXPECT_TRUE(list.Add(Record, (void *)"b"));
+    EXPECT_TRUE(list.Add(Record, (void *)"c"));
+    EXPECT_EQ(list.Count(), 3);
+    list.RunAll();
+    EXPECT_EQ(s_ran, "cba");
+    list.RunAll();
+    EXPECT_EQ(s_ran, "cba") << "a second run finds the list empty";
+}
+
+TEST(QorExitList, RefusesEntriesBeyondItsCapacity)
+{
+    qor::CQorExitList list;
+    s_ran.clear();
+    for (LONG i = 0; i < qor::CQorExitList::Capacity; ++i)
+        ASSERT_TRUE(list.Add(Record, (void *)"x")) << "entry " << i;
+    EXPECT_FALSE(list.Add(Record, (void *)"!"));
+    EXPECT_EQ(list.Count(), qor::CQorExitList::Capacity);
+    list.RunAll();
+    EXPECT_EQ(s_ran, std::string(qor::CQorExitList::Capacity, 'x'));
+}
+
+TEST(QorLibraryStatics, ErrorLogRegionIsBuiltAtLoadAndQueuedForUnload)
+{
+    // Built before main: free, and usable at once.
+    CQorCriticalRegion &region = qor::ErrorLogRegion();
+    EXPECT_EQ(region.RecurseCount(), 0);
+    EXPECT_EQ(region.ExceptionCause(), 0);
+    region.Enter();
+    EXPECT_EQ(region.RecurseCount(), 1);
+    EXPECT_TRUE(region.Leave());
+    // Its destruction waits on the library's exit list, where later entries (the error log's
+    // closing) run before it.
+    EXPECT_GE(qor::LibraryExitList().Count(), 1);
+}
+
+} // namespace
