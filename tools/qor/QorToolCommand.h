@@ -1,0 +1,26 @@
+// QorToolCommand.h: what the qor subcommands share: how each adds itself to the command line, and
+// the errors that end a command.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <stdexcept>
+#include <string>
+
+namespace qor::tool {
+
+// Bad input from the user: one line on stderr, exit status 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The command was understood but could not be carried out: one line on stderr, exit status 1.
+class CommandError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+void AddHrCommand(CLI::App &app);
+
+} // namespace qor::tool
