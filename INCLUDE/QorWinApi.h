@@ -66,6 +66,9 @@ QORUTIL_API void WINAPI SysFreeString(BSTR bstrString);
 QORUTIL_API UINT WINAPI SysStringLen(BSTR pbstr);
 QORUTIL_API UINT WINAPI SysStringByteLen(BSTR bstr);
 
+// The temporary folder: $TMPDIR, else /tmp/, always with a trailing separator
+QORUTIL_API DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
+
 // C runtime names that POSIX lacks, with the Windows runtime's behaviour. The formatting functions
 // understand the Windows size prefixes (I64, I32, I) and %S / %C for UTF-16 text.
 QORUTIL_API int _stricmp(const char *string1, const char *string2);
@@ -79,6 +82,11 @@ QORUTIL_API int _vscprintf(const char *format, va_list argptr);
 QORUTIL_API int _snprintf(char *buffer, size_t count, const char *format, ...);
 
 } // extern "C"
+
+// The other areas of the subset, one header each.
+#include "QorWinApiCom.h"
+#include "QorWinApiFile.h"
+#include "QorWinApiRegistry.h"
 
 // Interlocked counters: sequentially consistent, like the Win32 originals.
 inline LONG InterlockedIncrement(LONG volatile *addend) { return __atomic_add_fetch(addend, 1, __ATOMIC_SEQ_CST); }

@@ -64,7 +64,32 @@ typedef void *HANDLE;
 typedef struct QorModule *HMODULE; // a loaded module: the executable or a dlopen'ed library
 typedef HMODULE HINSTANCE;
 typedef struct QorWindow *HWND;
+typedef struct QorRegistryKey *HKEY;
 typedef HANDLE HLOCAL;
+
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME, *PFILETIME, *LPFILETIME;
+
+typedef struct _SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
+typedef struct _GUID {
+    uint32_t Data1; // 32-bit on every build, as on Windows
+    uint16_t Data2;
+    uint16_t Data3;
+    uint8_t Data4[8];
+} GUID;
+typedef GUID CLSID;
+typedef GUID IID;
+typedef CLSID *LPCLSID;
+typedef const GUID &REFGUID;
+typedef const CLSID &REFCLSID;
+typedef const IID &REFIID;
 
 #  define WINAPI
 #  define CALLBACK

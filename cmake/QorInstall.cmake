@@ -19,7 +19,7 @@ install(FILES ${CMAKE_BINARY_DIR}/QorUtilConfig.cmake ${CMAKE_BINARY_DIR}/QorUti
 if(WIN32)
   set(QOR_PC_LIBS "-lQorUtil -luser32 -loleaut32 -lole32")
 else()
-  set(QOR_PC_LIBS "-lqorutil -lpthread -ldl")
+  set(QOR_PC_LIBS "-lqorutil -lsqlite3 -lpthread -ldl -lrt")
 endif()
 # The .pc file finds its prefix from its own place, so a staged or moved installation still works.
 file(RELATIVE_PATH QOR_PC_UP_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
