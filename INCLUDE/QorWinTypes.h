@@ -187,6 +187,8 @@ typedef struct _RTL_CRITICAL_SECTION {
 #  define ERROR_CANTOPEN 1011L
 #  define ERROR_CANTREAD 1012L
 #  define ERROR_CANTWRITE 1013L
+#  define ERROR_REGISTRY_CORRUPT 1015L
+#  define ERROR_REGISTRY_IO_FAILED 1016L
 #  define ERROR_KEY_DELETED 1018L
 #  define ERROR_NO_UNICODE_TRANSLATION 1113L
 #  define ERROR_POSSIBLE_DEADLOCK 1131L
@@ -248,6 +250,7 @@ typedef struct _RTL_CRITICAL_SECTION {
 #  define GetModuleHandle GetModuleHandleA
 #  define GetModuleFileName GetModuleFileNameA
 #  define RegisterClipboardFormat RegisterClipboardFormatA
+#  define GetTempPath GetTempPathA
 
 #  include "QorWinApi.h"
 

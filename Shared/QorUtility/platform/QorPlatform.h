@@ -5,8 +5,24 @@
 
 #include "QorWinTypes.h"
 
+namespace qor {
+
+// Where the library joins a folder and a name it writes this separator; where it reads a path, POSIX
+// takes '/' and '\' alike.
+#if defined(_WIN32)
+constexpr char kPathSeparator = '\\';
+inline bool IsPathSeparator(char ch) { return ch == '\\'; }
+#else
+constexpr char kPathSeparator = '/';
+inline bool IsPathSeparator(char ch) { return ch == '\\' || ch == '/'; }
+#endif
+
+} // namespace qor
+
 #if !defined(_WIN32)
 #  include "QorPlatformHooks.h"
+
+#  include <string>
 
 namespace qor::platform {
 
@@ -19,6 +35,11 @@ BOOL FailWith(DWORD error);
 // True when an injected fault makes this call of `function` fail; the last error is then set to the
 // injected error. Every emulated call that can fail on Windows asks this first.
 bool FaultFires(const char *function);
+
+// The user's data folder: ${XDG_DATA_HOME:-$HOME/.local/share} (the account's home without $HOME).
+std::string DataHomeFolder();
+// The family's default database folder, C:\Z4DB on Windows, is Z4DB in the user's data folder.
+std::string DefaultDatabaseFolder();
 
 } // namespace qor::platform
 
