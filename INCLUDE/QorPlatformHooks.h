@@ -43,6 +43,10 @@ QORUTIL_API QOR_MESSAGE_BOX_HANDLER QorSetMessageBoxHandler(QOR_MESSAGE_BOX_HAND
 QORUTIL_API void QorInjectFault(const char *function, unsigned nth, DWORD error);
 QORUTIL_API void QorClearFaults(void);
 
+// Test aid: how many handles (files, mutexes, ...) this process holds open, so a test can check that
+// an operation closes every handle it opened.
+QORUTIL_API size_t QorOpenHandleCount(void);
+
 } // extern "C"
 
 #endif // !_WIN32

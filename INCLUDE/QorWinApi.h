@@ -80,6 +80,10 @@ QORUTIL_API void *_expand(void *memblock, size_t size);
 QORUTIL_API int _vsnprintf(char *buffer, size_t count, const char *format, va_list argptr);
 QORUTIL_API int _vscprintf(const char *format, va_list argptr);
 QORUTIL_API int _snprintf(char *buffer, size_t count, const char *format, ...);
+// The local date as "mm/dd/yy" and time as "hh:mm:ss" (24-hour) into 9 bytes; _tzset re-reads $TZ.
+QORUTIL_API char *_strdate(char *datestr);
+QORUTIL_API char *_strtime(char *timestr);
+QORUTIL_API void _tzset(void);
 
 } // extern "C"
 

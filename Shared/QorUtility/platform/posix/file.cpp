@@ -1,0 +1,320 @@
+// file.cpp: CreateFileA and the calls on a file handle (ReadFile, WriteFile, SetFilePointer,
+// SetEndOfFile, FlushFileBuffers, GetFileSize), and DeleteFileA. A file handle owns one open file
+// description; its share mode is held on that description (sharemode.cpp).
+#include "fileinfo.h"
+#include "handles.h"
+#include "sharemode.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using qor::platform::FailWith;
+using qor::platform::FaultFires;
+using qor::platform::FindHandleOf;
+using qor::platform::Win32ErrorForPath;
+using qor::platform::Win32ErrorFromErrno;
+
+namespace {
+
+class FileObject : public qor::platform::HandleObject {
+public:
+    FileObject(int fd, bool canRead, bool canWrite) : m_fd(fd), m_canRead(canRead), m_canWrite(canWrite) {}
+    ~FileObject() override { close(m_fd); }
+
+    const int m_fd;
+    const bool m_canRead;  // the handle was opened with read access
+    const bool m_canWrite; // the handle was opened with write access
+};
+
+// The description is opened for reading and writing whenever the permissions allow it, whatever the
+// access asked for, so that it can hold share-mode locks of every kind; the handle's own access is
+// checked by the calls. Only when that is refused is it opened with just what the access needs.
+int OpenExisting(const char *path, int flags, bool read, bool write)
+{
+    int fd = open(path, flags | O_RDWR);
+    if (fd >= 0 || (errno != EACCES && errno != EROFS && errno != ETXTBSY && errno != EISDIR) || (read && write))
+        return fd;
+    if (write)
+        return open(path, flags | O_WRONLY);
+    fd = open(path, flags | O_RDONLY);
+    if (fd < 0 && errno == EACCES && !read)
+        fd = open(path, flags | O_PATH); // an open for attributes only needs no permission on the data
+    return fd;
+}
+
+bool HasWritePermission(int fd)
+{
+    struct stat status;
+    return fstat(fd, &status) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
+
+bool IsFolder(int fd)
+{
+    struct stat status;
+    return fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// Opens or creates the file as `disposition` says; `existed` tells whether the file was there.
+int OpenByDisposition(const char *path, DWORD disposition, DWORD flagsAndAttributes, bool read, bool write,
+                      bool *existed)
+{
+    int flags = O_CLOEXEC | ((flagsAndAttributes & FILE_FLAG_WRITE_THROUGH) ? O_DSYNC : 0);
+    mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+    for (;;) {
+        if (disposition != CREATE_NEW) {
+            int fd = OpenExisting(path, flags, read, write);
+            if (fd >= 0 || errno != ENOENT || disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
+                *existed = fd >= 0;
+                return fd;
+            }
+        }
+        int fd = open(path, flags | O_RDWR | O_CREAT | O_EXCL, mode);
+        // Another open created the file in between: open it as an existing one.
+        if (fd >= 0 || errno != EEXIST || disposition == CREATE_NEW) {
+            *existed = false;
+            return fd;
+        }
+    }
+}
+
+DWORD CheckCreateArguments(LPCSTR path, DWORD access, DWORD disposition, DWORD flags, HANDLE hTemplate)
+{
+    if (path == nullptr || *path == '\0')
+        return ERROR_PATH_NOT_FOUND;
+    if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING)
+        return ERROR_INVALID_PARAMETER;
+    if (disposition == TRUNCATE_EXISTING && (access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA)) == 0)
+        return ERROR_INVALID_PARAMETER; // truncating needs write access
+    // Not emulated: asynchronous handles, delete-on-close, folder handles and templates.
+    if (hTemplate != nullptr || (flags & (FILE_FLAG_OVERLAPPED | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_BACKUP_SEMANTICS)))
+        return ERROR_NOT_SUPPORTED;
+    return ERROR_SUCCESS;
+}
+
+// What a new description may not become: a folder handle, or a write handle on a read-only file.
+DWORD CheckOpenedFile(int fd, bool write)
+{
+    if (IsFolder(fd))
+        return ERROR_ACCESS_DENIED;
+    if (write && !HasWritePermission(fd))
+        return ERROR_ACCESS_DENIED; // the read-only attribute holds even for a privileged user
+    return ERROR_SUCCESS;
+}
+
+HANDLE FailOpen(int fd, DWORD error)
+{
+    if (fd >= 0)
+        close(fd);
+    if (error != ERROR_SUCCESS)
+        SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                          LPSECURITY_ATTRIBUTES /*lpSecurityAttributes: POSIX permissions stand in*/,
+                          DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE hTemplateFile)
+{
+    if (FaultFires("CreateFileA"))
+        return INVALID_HANDLE_VALUE;
+    DWORD error = CheckCreateArguments(lpFileName, dwDesiredAccess, dwCreationDisposition, dwFlagsAndAttributes,
+                                       hTemplateFile);
+    if (error != ERROR_SUCCESS)
+        return FailOpen(-1, error);
+    qor::platform::ShareClaim claim = qor::platform::ShareClaimFor(dwDesiredAccess, dwShareMode);
+    bool existed = false;
+    int fd = OpenByDisposition(lpFileName, dwCreationDisposition, dwFlagsAndAttributes, claim.read, claim.write,
+                               &existed);
+    if (fd < 0)
+        return FailOpen(fd, errno == EEXIST ? ERROR_FILE_EXISTS : Win32ErrorForPath(errno, lpFileName));
+    bool truncates = existed && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING);
+    error = CheckOpenedFile(fd, claim.write || truncates);
+    if (error != ERROR_SUCCESS)
+        return FailOpen(fd, error);
+    // The share mode is checked before truncating, so a refused open leaves the data alone.
+    if (!qor::platform::TakeShareClaim(fd, claim))
+        return FailOpen(fd, ERROR_SUCCESS);
+    if (truncates && ftruncate(fd, 0) != 0)
+        return FailOpen(fd, Win32ErrorFromErrno(errno));
+    HANDLE handle = qor::platform::AddHandle(std::make_shared<FileObject>(fd, claim.read, claim.write));
+    bool reportsExisting = dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
+    SetLastError(reportsExisting && existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return handle;
+}
+
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                     LPOVERLAPPED lpOverlapped)
+{
+    if (lpNumberOfBytesRead != nullptr)
+        *lpNumberOfBytesRead = 0;
+    if (FaultFires("ReadFile"))
+        return FALSE;
+    auto file = FindHandleOf<FileObject>(hFile);
+    if (file == nullptr)
+        return FALSE;
+    if (lpOverlapped != nullptr)
+        return FailWith(ERROR_NOT_SUPPORTED);
+    if (lpNumberOfBytesRead == nullptr)
+        return FailWith(ERROR_INVALID_PARAMETER); // a synchronous read must be able to say how much it read
+    if (!file->m_canRead)
+        return FailWith(ERROR_ACCESS_DENIED);
+    // A synchronous read returns as much as the file holds, up to the count: short reads are resumed.
+    DWORD done = 0;
+    while (done < nNumberOfBytesToRead) {
+        ssize_t got = read(file->m_fd, static_cast<char *>(lpBuffer) + done, nNumberOfBytesToRead - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            *lpNumberOfBytesRead = done;
+            return FailWith(Win32ErrorFromErrno(errno));
+        }
+        if (got == 0)
+            break;
+        done += (DWORD)got;
+    }
+    *lpNumberOfBytesRead = done;
+    return TRUE;
+}
+
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+                      LPOVERLAPPED lpOverlapped)
+{
+    if (lpNumberOfBytesWritten != nullptr)
+        *lpNumberOfBytesWritten = 0;
+    if (FaultFires("WriteFile"))
+        return FALSE;
+    auto file = FindHandleOf<FileObject>(hFile);
+    if (file == nullptr)
+        return FALSE;
+    if (lpOverlapped != nullptr)
+        return FailWith(ERROR_NOT_SUPPORTED);
+    if (lpNumberOfBytesWritten == nullptr)
+        return FailWith(ERROR_INVALID_PARAMETER);
+    if (!file->m_canWrite)
+        return FailWith(ERROR_ACCESS_DENIED);
+    // Bytes written before a failure (a full disk) are counted, and the call fails.
+    DWORD done = 0;
+    while (done < nNumberOfBytesToWrite) {
+        ssize_t put = write(file->m_fd, static_cast<const char *>(lpBuffer) + done, nNumberOfBytesToWrite - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            *lpNumberOfBytesWritten = done;
+            return FailWith(put < 0 ? Win32ErrorFromErrno(errno) : ERROR_WRITE_FAULT);
+        }
+        done += (DWORD)put;
+    }
+    *lpNumberOfBytesWritten = done;
+    return TRUE;
+}
+
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod)
+{
+    if (FaultFires("SetFilePointer"))
+        return INVALID_SET_FILE_POINTER;
+    auto file = FindHandleOf<FileObject>(hFile);
+    if (file == nullptr)
+        return INVALID_SET_FILE_POINTER;
+    if (dwMoveMethod > FILE_END) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    // Without a high part the distance is a signed 32-bit value; with one, the two make a signed 64-bit one.
+    int64_t distance = lpDistanceToMoveHigh == nullptr
+                           ? (int64_t)lDistanceToMove
+                           : (int64_t)(((uint64_t)(uint32_t)*lpDistanceToMoveHigh << 32) | (uint32_t)lDistanceToMove);
+    off_t origin = dwMoveMethod == FILE_BEGIN ? 0 : lseek(file->m_fd, 0, dwMoveMethod == FILE_CURRENT ? SEEK_CUR : SEEK_END);
+    int64_t target = 0;
+    if (origin < 0 || __builtin_add_overflow((int64_t)origin, distance, &target)) {
+        SetLastError(origin < 0 ? Win32ErrorFromErrno(errno) : ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (target < 0 || (lpDistanceToMoveHigh == nullptr && target > (int64_t)0xFFFFFFFF)) {
+        // A position that cannot be returned in 32 bits is refused and the pointer stays.
+        SetLastError(target < 0 ? ERROR_NEGATIVE_SEEK : ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (lseek(file->m_fd, target, SEEK_SET) < 0) {
+        SetLastError(Win32ErrorFromErrno(errno));
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (lpDistanceToMoveHigh != nullptr)
+        *lpDistanceToMoveHigh = (LONG)(target >> 32);
+    // A low part of 0xFFFFFFFF is a valid position here: the cleared last error says so.
+    if ((DWORD)target == INVALID_SET_FILE_POINTER)
+        SetLastError(ERROR_SUCCESS);
+    return (DWORD)target;
+}
+
+BOOL WINAPI SetEndOfFile(HANDLE hFile)
+{
+    if (FaultFires("SetEndOfFile"))
+        return FALSE;
+    auto file = FindHandleOf<FileObject>(hFile);
+    if (file == nullptr)
+        return FALSE;
+    if (!file->m_canWrite)
+        return FailWith(ERROR_ACCESS_DENIED);
+    off_t position = lseek(file->m_fd, 0, SEEK_CUR);
+    if (position < 0 || ftruncate(file->m_fd, position) != 0)
+        return FailWith(Win32ErrorFromErrno(errno));
+    return TRUE;
+}
+
+BOOL WINAPI FlushFileBuffers(HANDLE hFile)
+{
+    if (FaultFires("FlushFileBuffers"))
+        return FALSE;
+    auto file = FindHandleOf<FileObject>(hFile);
+    if (file == nullptr)
+        return FALSE;
+    if (!file->m_canWrite)
+        return FailWith(ERROR_ACCESS_DENIED);
+    if (fsync(file->m_fd) != 0)
+        return FailWith(Win32ErrorFromErrno(errno));
+    return TRUE;
+}
+
+DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh)
+{
+    if (FaultFires("GetFileSize"))
+        return INVALID_FILE_SIZE;
+    auto file = FindHandleOf<FileObject>(hFile);
+    if (file == nullptr)
+        return INVALID_FILE_SIZE;
+    struct stat status;
+    if (fstat(file->m_fd, &status) != 0) {
+        SetLastError(Win32ErrorFromErrno(errno));
+        return INVALID_FILE_SIZE;
+    }
+    uint64_t size = (uint64_t)status.st_size;
+    if (lpFileSizeHigh != nullptr)
+        *lpFileSizeHigh = (DWORD)(size >> 32);
+    if ((DWORD)size == INVALID_FILE_SIZE)
+        SetLastError(ERROR_SUCCESS); // a valid size whose low part looks like the failure value
+    return (DWORD)size;
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR lpFileName)
+{
+    if (FaultFires("DeleteFileA"))
+        return FALSE;
+    if (lpFileName == nullptr || *lpFileName == '\0')
+        return FailWith(ERROR_PATH_NOT_FOUND);
+    struct stat status;
+    if (lstat(lpFileName, &status) != 0)
+        return FailWith(Win32ErrorForPath(errno, lpFileName));
+    if (S_ISLNK(status.st_mode)) // a link is deleted itself; its target's opens do not matter
+        return unlink(lpFileName) == 0 ? TRUE : FailWith(Win32ErrorFromErrno(errno));
+    if (S_ISDIR(status.st_mode) || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return FailWith(ERROR_ACCESS_DENIED); // folders and read-only files are not deleted
+    int fd = OpenExisting(lpFileName, O_CLOEXEC | O_NOFOLLOW, false, false);
+    if (fd < 0)
+        return FailWith(Win32ErrorForPath(errno, lpFileName));
+    bool deleted = qor::platform::UnlinkUnlessDeleteDenied(fd, lpFileName);
+    close(fd);
+    return deleted ? TRUE : FALSE;
+}

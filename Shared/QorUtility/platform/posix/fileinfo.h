@@ -1,0 +1,13 @@
+// fileinfo.h: what the file calls share about paths: the Win32 error for a path that cannot be
+// reached. Internal to the POSIX platform layer.
+#pragma once
+
+#include "QorPlatform.h"
+
+namespace qor::platform {
+
+// The Win32 error for `error` (an errno) met on `path`. A missing file answers ERROR_FILE_NOT_FOUND
+// when its folder exists and ERROR_PATH_NOT_FOUND when the folder is missing too, as on Windows.
+DWORD Win32ErrorForPath(int error, const char *path);
+
+} // namespace qor::platform

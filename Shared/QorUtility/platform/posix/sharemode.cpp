@@ -1,0 +1,139 @@
+// sharemode.cpp: share modes as open-file-description locks (F_OFD_*) on bytes far beyond any data.
+// Each open holds a shared lock on one byte per access it has and per access it denies; a conflict is
+// a lock of another description on the opposite byte. The locks vanish with the description, so a
+// crashed process leaves none behind. A guard byte, locked exclusively while an open takes and
+// checks its bytes, makes that step atomic between processes.
+#include "sharemode.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// The reserved bytes: the last ones a file offset can address, where no data ever lies.
+constexpr off_t kReservedBase = INT64_MAX - 8;
+enum ReservedByte : off_t {
+    kGuard = 0,
+    kHasRead,
+    kHasWrite,
+    kHasDelete,
+    kDeniesRead,
+    kDeniesWrite,
+    kDeniesDelete,
+};
+
+struct flock ByteLock(ReservedByte byte, short type)
+{
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = kReservedBase + byte;
+    lock.l_len = 1;
+    return lock; // l_pid stays 0, as open-file-description locks require
+}
+
+int LockCommand(int fd, int command, struct flock *lock)
+{
+    int result;
+    do
+        result = fcntl(fd, command, lock);
+    while (result < 0 && errno == EINTR);
+    return result;
+}
+
+// The guard needs a description open for writing; one that is not (a read-only file) takes its
+// bytes without it. Claims stay exclusive even then: every open takes its bytes before it checks,
+// so of two racing conflicting opens at least the later checker sees the other (both may fail).
+bool TakeGuard(int fd)
+{
+    struct flock lock = ByteLock(kGuard, F_WRLCK);
+    return LockCommand(fd, F_OFD_SETLKW, &lock) == 0;
+}
+
+void ReleaseGuard(int fd)
+{
+    struct flock lock = ByteLock(kGuard, F_UNLCK);
+    LockCommand(fd, F_OFD_SETLK, &lock);
+}
+
+bool Mark(int fd, ReservedByte byte)
+{
+    struct flock lock = ByteLock(byte, F_RDLCK);
+    return LockCommand(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+// True when another description holds `byte`; our own locks never conflict with us.
+bool HeldByOther(int fd, ReservedByte byte)
+{
+    struct flock lock = ByteLock(byte, F_WRLCK);
+    return LockCommand(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+}
+
+bool MarkAll(int fd, const qor::platform::ShareClaim &claim)
+{
+    return (!claim.read || Mark(fd, kHasRead)) && (!claim.write || Mark(fd, kHasWrite)) &&
+           (!claim.remove || Mark(fd, kHasDelete)) && (!claim.denyRead || Mark(fd, kDeniesRead)) &&
+           (!claim.denyWrite || Mark(fd, kDeniesWrite)) && (!claim.denyDelete || Mark(fd, kDeniesDelete));
+}
+
+bool Conflicts(int fd, const qor::platform::ShareClaim &claim)
+{
+    return (claim.read && HeldByOther(fd, kDeniesRead)) || (claim.write && HeldByOther(fd, kDeniesWrite)) ||
+           (claim.remove && HeldByOther(fd, kDeniesDelete)) || (claim.denyRead && HeldByOther(fd, kHasRead)) ||
+           (claim.denyWrite && HeldByOther(fd, kHasWrite)) || (claim.denyDelete && HeldByOther(fd, kHasDelete));
+}
+
+} // namespace
+
+namespace qor::platform {
+
+ShareClaim ShareClaimFor(DWORD desiredAccess, DWORD shareMode)
+{
+    ShareClaim claim;
+    claim.read = (desiredAccess & (GENERIC_READ | GENERIC_EXECUTE | GENERIC_ALL | FILE_READ_DATA | FILE_EXECUTE)) != 0;
+    claim.write = (desiredAccess & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)) != 0;
+    claim.remove = (desiredAccess & (GENERIC_ALL | DELETE)) != 0;
+    if (claim.Empty())
+        return claim;
+    claim.denyRead = (shareMode & FILE_SHARE_READ) == 0;
+    claim.denyWrite = (shareMode & FILE_SHARE_WRITE) == 0;
+    claim.denyDelete = (shareMode & FILE_SHARE_DELETE) == 0;
+    return claim;
+}
+
+bool TakeShareClaim(int fd, const ShareClaim &claim)
+{
+    if (claim.Empty())
+        return true;
+    bool guarded = TakeGuard(fd);
+    // Marking fails only on a description that cannot be read (a file without read permission,
+    // opened for writing): such a file cannot take part in sharing, so the open is refused.
+    bool marked = MarkAll(fd, claim);
+    bool conflict = marked && Conflicts(fd, claim);
+    if (guarded)
+        ReleaseGuard(fd);
+    if (!marked)
+        return FailWith(ERROR_ACCESS_DENIED);
+    if (conflict)
+        return FailWith(ERROR_SHARING_VIOLATION);
+    return true;
+}
+
+bool UnlinkUnlessDeleteDenied(int fd, const char *path)
+{
+    bool guarded = TakeGuard(fd);
+    bool denied = HeldByOther(fd, kDeniesDelete);
+    int result = denied ? 0 : unlink(path);
+    int error = errno;
+    if (guarded)
+        ReleaseGuard(fd);
+    if (denied)
+        return FailWith(ERROR_SHARING_VIOLATION);
+    if (result != 0)
+        return FailWith(Win32ErrorFromErrno(error));
+    return true;
+}
+
+} // namespace qor::platform
