@@ -5,9 +5,16 @@
 // log's closing goes on the list at its first opening, so the log closes before its region goes).
 #include "QorLibraryStatics.h"
 
+#include "QorDBInfo.h"
+
 #include "QorExitList.h"
 
 #include <new>
+
+// The location record comes first. Being exported, it is the object itself rather than a
+// LoadedObject; it is built before the exit-list runner below, so the runtime destroys it after the
+// runner has run the whole exit list: it goes last, as the first object built should.
+CQorDBInfoData g_dbInfo;
 
 namespace qor {
 
