@@ -3,6 +3,7 @@
 // platform's message text for a code.
 #pragma once
 
+#include "QorString.h"
 #include "QorWinTypes.h"
 
 // The library's own result codes (facility 0x400).
@@ -10,6 +11,12 @@
 #define QOR_W_LOG_NO_FILE_NAME ((HRESULT)0x84000067)       // the shared log was opened without a file name
 #define QOR_E_LOG_MUTEX_ABANDONED ((HRESULT)0xC40000CA)    // the shared log's mutex was abandoned
 #define QOR_I_LOG_ALREADY_OPEN ((HRESULT)0x440000CB)       // the shared log's file is already open
+
+class CQorFileLog;
+
+// Receives the lines of the error log instead of the file when an application sets one
+// (CQorError::SetExternLogFunction); its result is ignored.
+typedef LONG (*QorExternLogFunction)(HRESULT code, const char *t1, const char *t2, const char *t3, const char *t4);
 
 class QORUTIL_API CQorError {
 public:
@@ -64,7 +71,47 @@ public:
     int IsWarning() const { return Severity() == SeverityWarning; }
     int IsTolmar() const;
 
+    // The error log: one file that every process of the family appends to. A line carries this
+    // object's code and up to four texts; logging never reports a failure, a line that cannot be
+    // written is lost. The Log and Trace members write to the same place.
+    void Log(const char *t1, const char *t2 = nullptr, const char *t3 = nullptr, const char *t4 = nullptr) const;
+    void Log(unsigned int id1, unsigned int id2 = 0, unsigned int id3 = 0, unsigned int id4 = 0) const;
+    // To the extern log function when one is set, else to the error log.
+    void Trace(const char *t1, const char *t2 = nullptr, const char *t3 = nullptr, const char *t4 = nullptr) const;
+    // String resources of the current resource module, always to the error log.
+    void Trace(unsigned int id1, unsigned int id2 = 0, unsigned int id3 = 0, unsigned int id4 = 0) const;
+    // "[line] base-name - t1 t2 t3 t4" to the log, then with a line feed to the debugger output.
+    void Trace(const char *file, int line, const char *t1, const char *t2, const char *t3, const char *t4);
+    // Traces "file: [line] expression" and asks the user; Cancel breaks into the debugger.
+    void Assert(const char *file, int line, const char *expression);
+
+    // Opens the error log at its registered place, shortening it first when it has grown too large.
+    // 1 when it was open already, 0 when this call opened it, E_FAIL when tracing is off for the user
+    // or the file cannot be opened.
+    static HRESULT OpenErrorLog();
+    // Where OpenErrorLog opens the log: the registry's "ErrorLog", else "Z4ErrorLog.txt" in the
+    // database folder.
+    static CQorString ErrorLogPath();
+    // Opens the error log on `path` (no truncation, whatever the user's switch), or counts one more
+    // open of the log that is open.
+    static bool OpenTrace(const char *path);
+    static void CloseTrace();
+    static bool TraceOpen();
+    static void FlushTrace();
+    // The second log of the original design was never used: these keep their interface and do nothing.
+    static bool OpenLog(const char *path);
+    static void CloseLog();
+    static bool LogOpen();
+    // Turns tracing on or off for the current user ("DisableTracing" of the user's key).
+    static HRESULT EnableTrace(bool enable);
+    static bool TraceEnabled();
+    // Null removes it.
+    static void SetExternLogFunction(QorExternLogFunction function);
+
 protected:
+    static bool OpenFileLog(CQorFileLog **slot, const char *path, LONG *count);
+    static void CloseFileLog(CQorFileLog **slot, LONG *count);
+
     void FreeText();
     void Reserved();
     static char *EmptyString() { return m_EmptyString; }
@@ -75,6 +122,10 @@ protected:
 public:
     // Stands for an empty text: points at static, zero-filled storage that is never written.
     static char *m_EmptyString;
+    static CQorFileLog *m_pTrace; // the error log; null while closed
+    static LONG m_lTraceCount;    // outstanding opens of the error log
+    static CQorFileLog *m_pLog;   // never set
+    static LONG m_lLogCount;      // never used
 };
 
 // The standard rule, HRESULT_FROM_WIN32: 0x8007xxxx for an error above 0 (read as a signed value),

@@ -4,7 +4,11 @@
 #include "QorWinTypes.h"
 
 #include "QorCriticalRegion.h"
+#include "QorDBInfo.h"
 #include "QorDll.h"
 #include "QorError.h"
+#include "QorFile2.h"
+#include "QorFileLog.h"
 #include "QorHashTable.h"
+#include "QorRegistry.h"
 #include "QorString.h"

@@ -9,7 +9,7 @@ namespace qor {
 class CQorExitList {
 public:
     typedef void (*ExitFunction)(void *argument);
-    static constexpr LONG Capacity = 16;
+    static constexpr LONG Capacity = 64;
 
     constexpr CQorExitList() : m_entries(), m_lCount(0) {}
 

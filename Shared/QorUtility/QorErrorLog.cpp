@@ -1,0 +1,299 @@
+// QorErrorLog.cpp: the error log: its place and life (the registry switches that find and shorten
+// it, its first opening once per process under the error-log region and "Z4ErrorLogMtx", the open
+// count, the per-user switch that turns tracing off) and the logging members that write to it.
+#include "QorError.h"
+
+#include "QorDBInfo.h"
+#include "QorExitList.h"
+#include "QorFile2.h"
+#include "QorFileLog.h"
+#include "QorLibraryStatics.h"
+#include "QorPlatform.h"
+#include "QorRegistry.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+CQorFileLog *CQorError::m_pTrace = nullptr;
+LONG CQorError::m_lTraceCount = 0;
+CQorFileLog *CQorError::m_pLog = nullptr;
+LONG CQorError::m_lLogCount = 0;
+
+namespace {
+
+QorExternLogFunction s_externLogFunction = nullptr;
+
+const char kMachineKey[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tolmar Technology\\Z4";
+const char kUserKeyFormat[] = "HKEY_CURRENT_USER\\%s";
+const char kUserSubKey[] = "Software\\Tolmar Technology\\Moonlane";
+const char kDisableTracing[] = "DisableTracing";
+const char kTruncationMutex[] = "Z4ErrorLogMtx";
+
+// A log beyond this size is cut to its last kKeptTail bytes when it is opened.
+constexpr DWORD kTruncateThreshold = 0x300000; // 3 MB
+constexpr DWORD kKeptTail = 0x200000;          // 2 MB
+constexpr DWORD kCopyBuffer = 0x40000;         // 256 KB at most per copy step
+
+CQorString UserKeyPath()
+{
+    CQorString path;
+    path.Format(kUserKeyFormat, kUserSubKey);
+    return path;
+}
+
+// The error log's file and whether to shorten it, from the machine-wide key; defaults without it.
+void ReadLogSettings(CQorString &path, unsigned long &truncate)
+{
+    truncate = 1;
+    CQorRegistry key;
+    if (CQorError(key.Open(kMachineKey, KEY_ALL_ACCESS)).Succeeded()) {
+        key.GetValue("ErrorLog", path);
+        if (CQorError(key.GetValue("ErrorLogTruncate", truncate)).Failed())
+            truncate = 1;
+    }
+    if (path.IsEmpty())
+        path.Format("%s%c%s", CQorDBInfo::GetDBPath(), qor::kPathSeparator, "Z4ErrorLog.txt");
+}
+
+// Moves the last kKeptTail bytes of `file` to its start, then cuts the file there.
+HRESULT KeepTail(CQorFile &file, DWORD size)
+{
+    const DWORD bufferSize = size < kCopyBuffer ? size : kCopyBuffer;
+    unsigned char *buffer = static_cast<unsigned char *>(malloc(bufferSize));
+    if (buffer == nullptr)
+        return E_OUTOFMEMORY;
+    CQorError result;
+    DWORD writePosition = 0;
+    for (;;) {
+        DWORD read = 0;
+        result = file.Read(buffer, bufferSize, &read);
+        if (result.Failed())
+            break;
+        if (read == 0) {
+            result = file.Seek((LONG)writePosition, FILE_BEGIN);
+            if (result.Succeeded())
+                result = file.Truncate();
+            break;
+        }
+        const DWORD readPosition = file.Offset();
+        DWORD written = 0;
+        result = file.Seek((LONG)writePosition, FILE_BEGIN);
+        if (result.Succeeded())
+            result = file.Write(buffer, read, &written);
+        if (result.Succeeded()) {
+            writePosition += written;
+            result = file.Seek((LONG)readPosition, FILE_BEGIN);
+        }
+        if (result.Failed())
+            break;
+    }
+    free(buffer);
+    return result;
+}
+
+// Run under "Z4ErrorLogMtx" before the log is opened. Opening without sharing fails while any other
+// process has the log open, so a log in use is never cut.
+HRESULT ShortenLog(const char *path)
+{
+    CQorFile file;
+    CQorError result = file.Open(path, OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL);
+    if (result.Failed())
+        return result;
+    DWORD high = 0;
+    const DWORD size = file.GetSize(&high);
+    if (high == 0 && size <= kTruncateThreshold)
+        return S_FALSE;
+    result = file.Seek((LONG)(size - kKeptTail), FILE_BEGIN);
+    if (result.Succeeded())
+        result = KeepTail(file, size);
+    file.Close(false);
+    return result;
+}
+
+// Shortens the log under the cross-process mutex when the switch says so. An abandoned mutex is
+// ours all the same: every ownership gained is released once, so no other process stays blocked.
+void ShortenUnderMutex(const char *path, unsigned long truncate, HANDLE mutex)
+{
+    DWORD wait;
+    while ((wait = WaitForSingleObject(mutex, INFINITE)) == WAIT_ABANDONED)
+        ReleaseMutex(mutex);
+    if (wait != WAIT_OBJECT_0)
+        return;
+    if (truncate != 0)
+        ShortenLog(path);
+    ReleaseMutex(mutex);
+}
+
+void CloseTraceAtExit(void *) { CQorError::CloseTrace(); }
+
+} // namespace
+
+HRESULT CQorError::OpenErrorLog()
+{
+    if (m_pTrace != nullptr)
+        return S_FALSE;
+    if (!TraceEnabled())
+        return E_FAIL;
+    CQorCriticalRegion &region = qor::ErrorLogRegion();
+    region.Enter();
+    if (m_pTrace != nullptr) { // opened by another thread while this one waited
+        region.Leave();
+        return S_FALSE;
+    }
+    CQorString path;
+    unsigned long truncate = 1;
+    ReadLogSettings(path, truncate);
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, kTruncationMutex);
+    if (mutex != nullptr)
+        ShortenUnderMutex(path, truncate, mutex);
+    const bool opened = OpenFileLog(&m_pTrace, path, &m_lTraceCount);
+    if (opened)
+        qor::LibraryExitList().Add(&CloseTraceAtExit, nullptr);
+    region.Leave();
+    if (mutex != nullptr)
+        CloseHandle(mutex);
+    return opened ? S_OK : E_FAIL;
+}
+
+CQorString CQorError::ErrorLogPath()
+{
+    CQorString path;
+    unsigned long truncate = 1;
+    ReadLogSettings(path, truncate);
+    return path;
+}
+
+bool CQorError::OpenFileLog(CQorFileLog **slot, const char *path, LONG *count)
+{
+    if (*slot == nullptr) {
+        CQorFileLog *log = new (std::nothrow) CQorFileLog;
+        if (log == nullptr)
+            return false;
+        try {
+            if (CQorError(log->Open(path)).Failed()) {
+                delete log;
+                return false;
+            }
+        } catch (...) { // a string that cannot grow while the log opens
+            delete log;
+            return false;
+        }
+        *count = 0;
+        *slot = log;
+    }
+    InterlockedIncrement(count);
+    return true;
+}
+
+void CQorError::CloseFileLog(CQorFileLog **slot, LONG *count)
+{
+    if (*slot != nullptr && InterlockedDecrement(count) == 0) {
+        delete *slot;
+        *slot = nullptr;
+    }
+}
+
+bool CQorError::OpenTrace(const char *path) { return OpenFileLog(&m_pTrace, path, &m_lTraceCount); }
+
+void CQorError::CloseTrace() { CloseFileLog(&m_pTrace, &m_lTraceCount); }
+
+bool CQorError::TraceOpen() { return m_pTrace != nullptr; }
+
+void CQorError::FlushTrace()
+{
+    if (m_pTrace != nullptr)
+        m_pTrace->Flush();
+}
+
+bool CQorError::OpenLog(const char *) { return true; }
+
+void CQorError::CloseLog() {}
+
+bool CQorError::LogOpen() { return m_pLog != nullptr; }
+
+HRESULT CQorError::EnableTrace(bool enable)
+{
+    CQorRegistry key;
+    CQorError result = key.Create(UserKeyPath(), nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS);
+    if (result.Failed())
+        return result;
+    return key.SetValue(kDisableTracing, enable ? 0ul : 1ul);
+}
+
+bool CQorError::TraceEnabled()
+{
+    CQorRegistry key;
+    unsigned long disabled = 0;
+    if (CQorError(key.Open(UserKeyPath(), KEY_ALL_ACCESS)).Failed())
+        return true;
+    return !(CQorError(key.GetValue(kDisableTracing, disabled)).Succeeded() && disabled == 1);
+}
+
+void CQorError::SetExternLogFunction(QorExternLogFunction function) { s_externLogFunction = function; }
+
+void CQorError::Log(const char *t1, const char *t2, const char *t3, const char *t4) const { Trace(t1, t2, t3, t4); }
+
+void CQorError::Log(unsigned int id1, unsigned int id2, unsigned int id3, unsigned int id4) const
+{
+    Trace(id1, id2, id3, id4);
+}
+
+void CQorError::Trace(const char *t1, const char *t2, const char *t3, const char *t4) const
+{
+    if (s_externLogFunction != nullptr) {
+        s_externLogFunction(m_hrCode, t1, t2, t3, t4);
+        return;
+    }
+    OpenErrorLog();
+    if (CQorFileLog *log = m_pTrace)
+        log->Log(m_hrCode, t1, t2, t3, t4);
+}
+
+void CQorError::Trace(unsigned int id1, unsigned int id2, unsigned int id3, unsigned int id4) const
+{
+    OpenErrorLog();
+    if (CQorFileLog *log = m_pTrace)
+        log->Log(m_hrCode, id1, id2, id3, id4);
+}
+
+namespace {
+
+// The part of a source path after its last backslash, else after its last slash. On POSIX both are
+// separators alike, so the later of the two counts.
+const char *BaseName(const char *file)
+{
+    if (file == nullptr)
+        return "";
+    const char *backslash = strrchr(file, '\\');
+    const char *slash = strrchr(file, '/');
+#if defined(_WIN32)
+    const char *name = backslash != nullptr ? backslash : slash;
+#else
+    const char *name = backslash > slash ? backslash : slash;
+#endif
+    return name != nullptr ? name + 1 : file;
+}
+
+const char *TextOrEmpty(const char *text) { return text != nullptr ? text : ""; }
+
+} // namespace
+
+void CQorError::Trace(const char *file, int line, const char *t1, const char *t2, const char *t3, const char *t4)
+{
+    CQorString text;
+    text.Format("[%d] %s - %s %s %s %s", line, BaseName(file), TextOrEmpty(t1), TextOrEmpty(t2), TextOrEmpty(t3),
+                TextOrEmpty(t4));
+    Trace(text.GetString(), nullptr, nullptr, nullptr);
+    OutputDebugStringA(text);
+    OutputDebugStringA("\n");
+}
+
+void CQorError::Assert(const char *file, int line, const char *expression)
+{
+    CQorString text;
+    text.Format("%s: [%d] %s", TextOrEmpty(file), line, TextOrEmpty(expression));
+    Trace(file, line, text, nullptr, nullptr, nullptr);
+    if (MessageBoxA(nullptr, text, "Assert", MB_OKCANCEL | MB_ICONEXCLAMATION) == IDCANCEL)
+        DebugBreak();
+}

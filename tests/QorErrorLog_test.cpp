@@ -1,0 +1,218 @@
+// QorErrorLog_test.cpp: the error log: its place from the registry, shortening at opening, the
+// per-user tracing switch, the extern log function, traced texts and the open count.
+#include "QorError.h"
+
+#include "QorChildProcess.h"
+#include "QorDBInfo.h"
+#include "QorDebugCapture.h"
+#include "QorRegistry.h"
+#include "QorTestEnvironment.h"
+#include "QorTestStrings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kMachineKey[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tolmar Technology\\Z4";
+const char kUserKey[] = "HKEY_CURRENT_USER\\Software\\Tolmar Technology\\Moonlane";
+
+std::string ReadFile(const fs::path &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// A file of `size` bytes whose byte i is i mod 251, so that any cut shows in the content.
+std::string WritePattern(const fs::path &path, size_t size)
+{
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = (char)(i % 251);
+    std::ofstream(path, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
+    return bytes;
+}
+
+class ErrorLog : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_path = qor::test::PrivateFolderEnvironment::Folder() / "logs" / "errors.txt";
+        fs::create_directories(m_path.parent_path());
+        fs::remove(m_path);
+        SetMachineValue("ErrorLog", m_path.string().c_str());
+        SetMachineValue("ErrorLogTruncate", 1ul);
+        ASSERT_TRUE(CQorError(CQorError::EnableTrace(true)).Succeeded());
+        CloseErrorLog();
+    }
+
+    void TearDown() override
+    {
+        CloseErrorLog();
+        CQorError::SetExternLogFunction(nullptr);
+        CQorRegistry parent;
+        parent.RecurseDeleteKey(kMachineKey);
+        parent.RecurseDeleteKey(kUserKey);
+    }
+
+    template <class Value> static void SetMachineValue(const char *name, Value value)
+    {
+        CQorRegistry key;
+        ASSERT_TRUE(CQorError(key.Create(kMachineKey)).Succeeded());
+        ASSERT_TRUE(CQorError(key.SetValue(name, value)).Succeeded());
+    }
+
+    static void CloseErrorLog()
+    {
+        while (CQorError::TraceOpen())
+            CQorError::CloseTrace();
+    }
+
+    fs::path m_path;
+};
+
+TEST_F(ErrorLog, ALogOverThreeMegabytesKeepsExactlyItsLastTwo)
+{
+    const std::string atLimit = WritePattern(m_path, 3145728);
+    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
+    CloseErrorLog();
+    EXPECT_EQ(ReadFile(m_path), atLimit) << "3,145,728 bytes are left alone";
+
+    const std::string over = WritePattern(m_path, 3145729);
+    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
+    CloseErrorLog();
+    const std::string kept = ReadFile(m_path);
+    ASSERT_EQ(kept.size(), 2097152u);
+    EXPECT_TRUE(kept == over.substr(over.size() - 2097152)) << "the tail moved to the start, byte for byte";
+}
+
+TEST_F(ErrorLog, SwitchedOffShorteningKeepsABigLog)
+{
+    SetMachineValue("ErrorLogTruncate", 0ul);
+    WritePattern(m_path, 4 * 1024 * 1024);
+    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
+    CQorError((HRESULT)0x80004005).Trace("appended");
+    CloseErrorLog();
+    EXPECT_GT(fs::file_size(m_path), 4u * 1024 * 1024);
+}
+
+TEST_F(ErrorLog, ALogThatAnotherProcessHoldsIsNotCut)
+{
+    WritePattern(m_path, 3145729);
+    const fs::path ready = m_path.parent_path() / "ready";
+    const fs::path release = m_path.parent_path() / "release";
+    qor::test::ChildProcess holder("qor_file_holder",
+                                   {m_path.string(), std::to_string(GENERIC_WRITE),
+                                    std::to_string(FILE_SHARE_READ | FILE_SHARE_WRITE), ready.string(), release.string()});
+    ASSERT_TRUE(qor::test::WaitForFile(ready.string(), holder));
+    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK) << "the log opens even when it cannot be shortened";
+    CloseErrorLog();
+    std::ofstream(release).put('1');
+    EXPECT_EQ(holder.Wait(), 0);
+    EXPECT_EQ(fs::file_size(m_path), 3145729u);
+}
+
+TEST_F(ErrorLog, TracingSwitchedOffAndOnPerUser)
+{
+    ASSERT_TRUE(CQorError(CQorError::EnableTrace(false)).Succeeded());
+    EXPECT_FALSE(CQorError::TraceEnabled());
+    EXPECT_EQ(CQorError::OpenErrorLog(), E_FAIL);
+    CQorError((HRESULT)0x80004005).Trace("lost");
+    EXPECT_FALSE(fs::exists(m_path)) << "nothing is written while tracing is off";
+
+    // An explicit open ignores the switch, and later lines reach the file.
+    EXPECT_TRUE(CQorError::OpenTrace(m_path.string().c_str()));
+    CQorError((HRESULT)0x80004005).Trace("kept");
+    CloseErrorLog();
+    EXPECT_NE(ReadFile(m_path).find("\tkept\t"), std::string::npos);
+
+    CQorRegistry user;
+    ASSERT_TRUE(CQorError(user.Create(kUserKey)).Succeeded());
+    ASSERT_TRUE(CQorError(user.SetValue("DisableTracing", 2ul)).Succeeded());
+    EXPECT_TRUE(CQorError::TraceEnabled()) << "only exactly 1 turns tracing off";
+    ASSERT_TRUE(CQorError(CQorError::EnableTrace(true)).Succeeded());
+    unsigned long disabled = 7;
+    EXPECT_TRUE(CQorError(user.GetValue("DisableTracing", disabled)).Succeeded());
+    EXPECT_EQ(disabled, 0ul);
+    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
+}
+
+std::vector<std::string> s_diverted;
+
+LONG Divert(HRESULT code, const char *t1, const char *t2, const char *t3, const char *t4)
+{
+    char head[16];
+    snprintf(head, sizeof head, "%08X", (unsigned)code);
+    s_diverted.push_back(std::string(head) + "|" + (t1 ? t1 : "null") + "|" + (t2 ? t2 : "null") + "|" +
+                         (t3 ? t3 : "null") + "|" + (t4 ? t4 : "null"));
+    return 0;
+}
+
+TEST_F(ErrorLog, TheExternFunctionDivertsTextLinesOnly)
+{
+    s_diverted.clear();
+    CQorError::SetExternLogFunction(&Divert);
+    CQorError error((HRESULT)0xC4000066);
+    error.Log("a", nullptr, "c");
+    error.Trace("t");
+    ASSERT_EQ(s_diverted.size(), 2u);
+    EXPECT_EQ(s_diverted[0], "C4000066|a|null|c|null");
+    EXPECT_EQ(s_diverted[1], "C4000066|t|null|null|null");
+    EXPECT_FALSE(fs::exists(m_path)) << "diverted lines never open the file";
+
+    error.Log(QOR_TEST_IDS_GREETING); // string resources still go to the file
+    CloseErrorLog();
+    const std::string text = ReadFile(m_path);
+    EXPECT_NE(text.find("C4000066\t" QOR_TEST_IDS_GREETING_TEXT "\t \t \t \r\n"), std::string::npos) << text;
+    EXPECT_EQ(s_diverted.size(), 2u);
+}
+
+TEST_F(ErrorLog, TraceWithFileAndLine)
+{
+    CQorError error(E_FAIL);
+    qor::test::DebugCapture capture;
+    capture.Start();
+    error.Trace("C:\\src\\a.cpp", 12, "x", nullptr, nullptr, nullptr);
+    error.Trace("src/b.cpp", 7, nullptr, "y", nullptr, nullptr);
+    capture.Stop();
+    EXPECT_EQ(capture.Text(), "[12] a.cpp - x   \n[7] b.cpp -  y  \n");
+    CloseErrorLog();
+    const std::string text = ReadFile(m_path);
+    EXPECT_NE(text.find("] 80004005\t[12] a.cpp - x   \t \t \t \r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("] 80004005\t[7] b.cpp -  y  \t \t \t \r\n"), std::string::npos) << text;
+}
+
+TEST_F(ErrorLog, OpensOnceAndCountsOpens)
+{
+    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
+    EXPECT_EQ(CQorError::OpenErrorLog(), S_FALSE);
+    EXPECT_EQ(CQorError::m_lTraceCount, 1);
+    EXPECT_TRUE(CQorError::TraceOpen());
+    EXPECT_FALSE(CQorError::LogOpen()) << "the second log is never set";
+    EXPECT_TRUE(CQorError::OpenTrace("ignored: the log is open"));
+    EXPECT_EQ(CQorError::m_lTraceCount, 2);
+    CQorError::CloseTrace();
+    EXPECT_TRUE(CQorError::TraceOpen());
+    CQorError::CloseTrace();
+    EXPECT_FALSE(CQorError::TraceOpen());
+    CQorError::CloseTrace(); // a close that finds the log closed does nothing
+    EXPECT_EQ(CQorError::m_lTraceCount, 0);
+}
+
+TEST_F(ErrorLog, WithoutARegisteredPathTheLogLivesInTheDatabaseFolder)
+{
+    CQorRegistry key;
+    ASSERT_TRUE(CQorError(key.Open(kMachineKey)).Succeeded());
+    ASSERT_TRUE(CQorError(key.DeleteValue("ErrorLog")).Succeeded());
+    const fs::path expected = fs::path(CQorDBInfo::GetDBPath()) / "Z4ErrorLog.txt";
+    EXPECT_EQ(fs::path(CQorError::ErrorLogPath().GetString()), expected);
+}
+
+} // namespace
