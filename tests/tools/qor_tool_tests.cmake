@@ -15,3 +15,35 @@ qor_tool_test(hr_win32_zero ARGS hr --win32 0 EXIT 0 STDOUT "0x00000000 \\(0\\).
 qor_tool_test(hr_not_a_number ARGS hr 0xZZ EXIT 2 STDERR "^qor: '0xZZ' is not a 32-bit number" STDERR_LINES 1)
 qor_tool_test(hr_too_large ARGS hr 0x100000000 EXIT 2 STDERR "^qor: '0x100000000' is not" STDERR_LINES 1)
 qor_tool_test(hr_missing_code ARGS hr EXIT 2 STDERR "^qor: .*codes" STDERR_LINES 1)
+
+# qor reg and qor locations. On POSIX the registry is a folder of the build tree; under Wine the keys
+# live below HKCU\Software\QorUtilTests of the build's Wine prefix.
+set(qor_tool_registry QOR_REGISTRY_DIR=${CMAKE_CURRENT_BINARY_DIR}/tool-registry XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/tool-data)
+qor_tool_test(reg_help ARGS reg --help EXIT 0 STDOUT "query.*add.*delete.*export.*import")
+qor_tool_test(reg_add_help ARGS reg add --help EXIT 0 STDOUT "--type.*Examples:.*REG_DWORD --data 0x10")
+qor_tool_test(reg_unknown_root ARGS reg query HKXX\\Software EXIT 2
+  STDERR "^qor: 'HKXX\\\\Software' does not begin with a root key" STDERR_LINES 1)
+qor_tool_test(reg_dword_too_large ARGS reg add HKCU\\Software\\QorUtilTests\\Tool --value n --type REG_DWORD
+  --data 0x100000000 EXIT 2 STDERR "^qor: '0x100000000' is not a REG_DWORD number" STDERR_LINES 1)
+qor_tool_test(reg_unknown_type ARGS reg add HKCU\\Software\\QorUtilTests\\Tool --value n --type REG_TEXT
+  --data x EXIT 2 STDERR "^qor: unknown value type 'REG_TEXT'" STDERR_LINES 1)
+qor_tool_test(reg_missing_key ARGS reg query HKCU\\Software\\QorUtilTests\\NoSuchKey EXIT 1
+  STDERR "^qor: cannot open HKEY_CURRENT_USER\\\\Software\\\\QorUtilTests\\\\NoSuchKey: 0xC0070002" STDERR_LINES 1)
+qor_tool_test(reg_add_query ARGS reg add HKCU\\Software\\QorUtilTests\\Tool --value Count --type REG_DWORD --data 26
+  EXIT 0 STDOUT "completed successfully")
+qor_tool_test(reg_query_value ARGS reg query HKCU\\Software\\QorUtilTests\\Tool --value count EXIT 0
+  STDOUT "^\nHKEY_CURRENT_USER\\\\Software\\\\QorUtilTests\\\\Tool\n    Count    REG_DWORD    0x1a\n\n$")
+set_tests_properties(qor_reg_query_value PROPERTIES DEPENDS qor_reg_add_query)
+qor_tool_test(locations ARGS locations EXIT 0
+  STDOUT "Common path.*Has Moonlane       no.*Local database     RaviDozLocalDB.*AER19UB.*QorLocat.ini\nNextRecord         0\nNextEntityRecord   0\n$")
+add_test(NAME qor_reg_files COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:qor> -DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}
+  -DWORKDIR=${CMAKE_CURRENT_BINARY_DIR}/reg-files -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/reg_files.cmake)
+set_tests_properties(qor_reg_files PROPERTIES ENVIRONMENT ${QOR_TEST_HOME_ENVIRONMENT})
+set_tests_properties(qor_reg_unknown_root qor_reg_dword_too_large qor_reg_unknown_type qor_reg_missing_key
+  qor_reg_add_query qor_reg_query_value qor_locations PROPERTIES ENVIRONMENT "${qor_tool_registry}")
+
+# qor log, end to end (registry, writing, tail, the per-user switch).
+add_test(NAME qor_log_commands COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:qor> -DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}
+  -DWORKDIR=${CMAKE_CURRENT_BINARY_DIR}/log-commands -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/log_commands.cmake)
+set_tests_properties(qor_log_commands PROPERTIES ENVIRONMENT ${QOR_TEST_HOME_ENVIRONMENT})
+qor_tool_test(log_help ARGS log --help EXIT 0 STDOUT "path.*write.*tail.*enable.*disable")

@@ -2,9 +2,8 @@
 #   -DTOOL=<qor program> [-DEMULATOR=<wrapper>] -DARGS=<arguments separated by |> -DEXPECT_EXIT=<n>
 #   [-DEXPECT_STDOUT=<regex>] [-DEXPECT_STDERR=<regex>] [-DSTDERR_LINES=<n>]
 string(REPLACE "|" ";" ARGS "${ARGS}")
-execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGS} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-string(REPLACE "\r\n" "\n" out "${out}")
-string(REPLACE "\r\n" "\n" err "${err}")
+include(${CMAKE_CURRENT_LIST_DIR}/qor_run.cmake)
+qor_run(status out err ${ARGS})
 set(report "qor ${ARGS}\n--- exit ${status}\n--- stdout\n${out}--- stderr\n${err}")
 if(NOT status STREQUAL EXPECT_EXIT)
   message(FATAL_ERROR "expected exit ${EXPECT_EXIT}\n${report}")

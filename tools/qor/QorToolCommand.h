@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -21,6 +22,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A number of 32 bits at most: decimal (a sign allowed) or hexadecimal with 0x; UsageError otherwise.
+uint32_t ParseNumber32(const std::string &text);
+
 void AddHrCommand(CLI::App &app);
+void AddRegCommand(CLI::App &app);
+void AddLocationsCommand(CLI::App &app);
+void AddLogCommand(CLI::App &app);
 
 } // namespace qor::tool

@@ -4,10 +4,8 @@
 
 #include "QorError.h"
 
-#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <vector>
@@ -15,20 +13,6 @@
 namespace qor::tool {
 
 namespace {
-
-// A number of 32 bits at most: decimal (a sign allowed) or hexadecimal with 0x.
-uint32_t ParseCode(const std::string &text)
-{
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char *digits = text.c_str() + (hex ? 2 : 0);
-    char *end = nullptr;
-    errno = 0;
-    long long value = hex ? (long long)std::strtoull(digits, &end, 16) : std::strtoll(digits, &end, 10);
-    const bool whole = !text.empty() && end != digits && *end == '\0' && errno == 0;
-    if (!whole || (hex && digits[0] == '-') || value < INT32_MIN || value > (long long)UINT32_MAX)
-        throw UsageError("'" + text + "' is not a 32-bit number (decimal, or hexadecimal with 0x)");
-    return (uint32_t)value;
-}
 
 const char *SeverityName(CQorError::SeverityCode severity)
 {
@@ -122,7 +106,7 @@ void AddHrCommand(CLI::App &app)
     hr->callback([codes, win32] {
         std::vector<uint32_t> values;
         for (const std::string &text : *codes)
-            values.push_back(ParseCode(text));
+            values.push_back(ParseNumber32(text));
         std::ostringstream out;
         for (size_t i = 0; i < values.size(); ++i) {
             uint32_t code = values[i];

@@ -10,6 +10,9 @@ int main(int argc, char **argv)
     app.set_version_flag("--version", std::string("qor ") + QOR_VERSION);
     app.require_subcommand(1);
     qor::tool::AddHrCommand(app);
+    qor::tool::AddRegCommand(app);
+    qor::tool::AddLocationsCommand(app);
+    qor::tool::AddLogCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &help) {

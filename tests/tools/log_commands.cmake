@@ -1,0 +1,52 @@
+# qor log end to end: the log's place from the registry, writing lines, reading the end of the log,
+# and the per-user switch. -DTOOL=<qor> [-DEMULATOR=<wrapper>] -DWORKDIR=<scratch folder>
+file(REMOVE_RECURSE ${WORKDIR})
+file(MAKE_DIRECTORY ${WORKDIR})
+set(ENV{QOR_REGISTRY_DIR} ${WORKDIR}/registry)
+set(log ${WORKDIR}/errors.txt)
+set(native_log ${log})
+if(EMULATOR)
+  # The Windows program sees the build tree through Wine's drive Z:.
+  string(REPLACE "/" "\\" native_log "Z:${log}")
+endif()
+
+include(${CMAKE_CURRENT_LIST_DIR}/qor_run.cmake)
+
+# Runs qor with the arguments after `expected`, fails unless it exits with `expected`; leaves the
+# output in `out` and `err` with Windows line ends made plain.
+function(qor expected)
+  qor_run(status stdout stderr ${ARGN})
+  if(NOT status STREQUAL expected)
+    message(FATAL_ERROR "qor ${ARGN}: exit ${status}, expected ${expected}\n${stdout}${stderr}")
+  endif()
+  set(out "${stdout}" PARENT_SCOPE)
+  set(err "${stderr}" PARENT_SCOPE)
+endfunction()
+
+function(expect text regex)
+  if(NOT text MATCHES "${regex}")
+    message(FATAL_ERROR "'${text}' does not match '${regex}'")
+  endif()
+endfunction()
+
+qor(0 reg add "HKLM\\SOFTWARE\\Tolmar Technology\\Z4" --value ErrorLog --type REG_SZ --data ${native_log})
+qor(0 log path)
+expect("${out}" "errors.txt\n$")
+qor(0 log enable)
+qor(0 log write 0x80004005 first "second text")
+qor(0 log write 12 third)
+qor(0 log tail -n 1)
+expect("${out}" "^\\[[0-9][0-9]/[0-9][0-9]/[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9]\\] C\tthird\t \t \t \n$")
+qor(0 log tail)
+expect("${out}" "\\] 80004005\tfirst\tsecond text\t \t \n.*\\] C\tthird\t")
+file(READ ${log} bytes HEX)
+expect("${bytes}" "0d0a$") # lines end with CR LF in the file
+
+qor(0 log disable)
+qor(1 log write 1 lost)
+expect("${err}" "^qor: tracing is disabled for this user")
+qor(0 log enable)
+qor(2 log write 0xZZ text)
+qor(2 log write 1 a b c d e)
+expect("${err}" "^qor: a log line holds at most four texts\n$")
+qor(0 reg delete "HKLM\\SOFTWARE\\Tolmar Technology" --tree)

@@ -1,0 +1,109 @@
+// log_command.cpp: `qor log`: where the family's error log is, writing a line to it, reading its end
+// (and following it as it grows), and the per-user switch that turns tracing on and off.
+#include "QorToolCommand.h"
+
+#include "QorError.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <iostream>
+#include <thread>
+#include <vector>
+
+namespace qor::tool {
+
+namespace {
+
+void PrintPath() { std::cout << CQorError::ErrorLogPath().GetString() << "\n"; }
+
+void WriteLine(const std::string &codeText, const std::vector<std::string> &texts)
+{
+    if (texts.size() > 4)
+        throw UsageError("a log line holds at most four texts");
+    if (!CQorError::TraceEnabled())
+        throw CommandError("tracing is disabled for this user; 'qor log enable' turns it on");
+    const char *t[4] = {nullptr, nullptr, nullptr, nullptr};
+    for (size_t i = 0; i < texts.size(); ++i)
+        t[i] = texts[i].c_str();
+    CQorError code((HRESULT)ParseNumber32(codeText));
+    if (CQorError(CQorError::OpenErrorLog()).Failed())
+        throw CommandError("cannot open the error log " + std::string(CQorError::ErrorLogPath().GetString()));
+    code.Log(t[0], t[1], t[2], t[3]);
+    CQorError::FlushTrace();
+}
+
+// The last `count` lines of the file, then, with `follow`, every line appended later.
+void Tail(size_t count, bool follow)
+{
+    const std::string path = CQorError::ErrorLogPath().GetString();
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw CommandError("cannot read the error log " + path);
+    std::deque<std::string> last;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        last.push_back(line);
+        if (last.size() > count)
+            last.pop_front();
+    }
+    for (const std::string &kept : last)
+        std::cout << kept << "\n";
+    std::cout.flush();
+    while (follow) {
+        file.clear();
+        std::streampos position = file.tellg();
+        if (std::getline(file, line) && !file.eof()) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            std::cout << line << std::endl;
+        } else {
+            // A line still being written: read it again once it is whole.
+            file.clear();
+            file.seekg(position);
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+    }
+}
+
+void Enable(bool enable)
+{
+    CQorError result = CQorError::EnableTrace(enable);
+    if (result.Failed())
+        throw CommandError(std::string("cannot change the user's tracing switch: ") + (const char *)result);
+    std::cout << "tracing " << (enable ? "enabled" : "disabled") << " for this user\n";
+}
+
+} // namespace
+
+void AddLogCommand(CLI::App &app)
+{
+    CLI::App *log = app.add_subcommand("log", "The family's error log: its path, writing and reading lines, tracing on/off");
+    log->require_subcommand(1);
+
+    log->add_subcommand("path", "Print the error log's path (registry value ErrorLog, else the database folder)")
+        ->callback(PrintPath);
+
+    CLI::App *write = log->add_subcommand("write", "Append a line with a result code and up to four texts");
+    auto code = std::make_shared<std::string>();
+    auto texts = std::make_shared<std::vector<std::string>>();
+    write->add_option("code", *code, "Result code of the line (0x80004005, -2147467259)")->required();
+    write->add_option("texts", *texts, "Up to four texts, each after a TAB");
+    write->footer("Example:\n  qor log write 0x80004005 \"backup\" \"disk full\"");
+    write->callback([code, texts] { WriteLine(*code, *texts); });
+
+    CLI::App *tail = log->add_subcommand("tail", "Print the last lines of the error log");
+    auto count = std::make_shared<size_t>(10);
+    auto follow = std::make_shared<bool>(false);
+    tail->add_option("-n,--lines", *count, "How many lines (default 10)")->check(CLI::NonNegativeNumber);
+    tail->add_flag("-f,--follow", *follow, "Keep printing lines as they are appended (Ctrl+C stops)");
+    tail->callback([count, follow] { Tail(*count, *follow); });
+
+    log->add_subcommand("enable", "Turn tracing on for the current user")->callback([] { Enable(true); });
+    log->add_subcommand("disable", "Turn tracing off for the current user")->callback([] { Enable(false); });
+}
+
+} // namespace qor::tool
