@@ -13,4 +13,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }
   ) 9>"$WINEPREFIX.lock"
 fi
+# Start the server and Wine's own system processes detached from our output first: started by the
+# program's own launch, they would inherit the caller's pipes and hold them open for seconds after the
+# program ends (ctest and execute_process wait for those pipes to close).
+wineboot </dev/null >/dev/null 2>&1 || true
 exec wine "$prog" "$@"
