@@ -11,7 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#  include "QorPlatformHooks.h"
+#endif
+
+#include <atomic>
+#include <csignal>
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -188,6 +195,82 @@ TEST_F(ErrorLog, TraceWithFileAndLine)
     EXPECT_NE(text.find("] 80004005\t[12] a.cpp - x   \t \t \t \r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("] 80004005\t[7] b.cpp -  y  \t \t \t \r\n"), std::string::npos) << text;
 }
+
+TEST_F(ErrorLog, StaysValidWhileOtherThreadsWrite)
+{
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> writers;
+    for (int i = 0; i < 3; ++i)
+        writers.emplace_back([&stop] {
+            while (!stop)
+                CQorError((HRESULT)0x80004005).Trace("busy", "writer");
+        });
+    // Closing and reopening under the writers' feet: lines may be lost, memory never misused.
+    for (int round = 0; round < 50; ++round) {
+        CloseErrorLog();
+        CQorError::OpenErrorLog();
+    }
+    stop = true;
+    for (std::thread &writer : writers)
+        writer.join();
+    CloseErrorLog();
+    const std::string text = ReadFile(m_path);
+    ASSERT_FALSE(text.empty());
+    size_t lines = 0;
+    for (size_t start = 0; start < text.size(); ++lines) {
+        size_t end = text.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos) << "a torn last line";
+        EXPECT_EQ(text[start], '[') << "line " << lines;
+        EXPECT_NE(text.find("] 80004005\tbusy\twriter\t \t ", start), std::string::npos);
+        start = end + 2;
+    }
+    EXPECT_GT(lines, 0u);
+}
+
+#if !defined(_WIN32)
+// The user's answer comes from the message-box handler, which only POSIX has; under Wine a real box
+// would wait for a user.
+struct AssertBox {
+    std::string text, caption;
+    UINT type = 0;
+    int answer = IDOK;
+};
+
+int AnswerAssert(HWND, const char *text, const char *caption, UINT type, void *context)
+{
+    AssertBox &box = *static_cast<AssertBox *>(context);
+    box.text = text;
+    box.caption = caption;
+    box.type = type;
+    return box.answer;
+}
+
+volatile sig_atomic_t s_breaks = 0;
+
+TEST_F(ErrorLog, AssertTracesAsksAndBreaksOnCancel)
+{
+    AssertBox box;
+    QorSetMessageBoxHandler(&AnswerAssert, &box);
+    CQorError error(E_UNEXPECTED);
+    error.Assert("src\\x.cpp", 33, "a > b");
+    EXPECT_EQ(box.text, "src\\x.cpp: [33] a > b");
+    EXPECT_EQ(box.caption, "Assert");
+    EXPECT_EQ(box.type, 0x31u) << "OK/Cancel with the exclamation icon";
+
+    struct sigaction trap = {}, previous = {};
+    trap.sa_handler = [](int) { s_breaks = s_breaks + 1; };
+    sigaction(SIGTRAP, &trap, &previous);
+    box.answer = IDCANCEL;
+    error.Assert("y.cpp", 4, "ready");
+    sigaction(SIGTRAP, &previous, nullptr);
+    QorSetMessageBoxHandler(nullptr, nullptr);
+    EXPECT_EQ(s_breaks, 1) << "Cancel breaks into the debugger";
+
+    CloseErrorLog();
+    const std::string text = ReadFile(m_path);
+    EXPECT_NE(text.find("] 8000FFFF\t[33] x.cpp - src\\x.cpp: [33] a > b   \t \t \t \r\n"), std::string::npos) << text;
+}
+#endif
 
 TEST_F(ErrorLog, OpensOnceAndCountsOpens)
 {

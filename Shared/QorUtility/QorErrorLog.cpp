@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <vector>
 
 CQorFileLog *CQorError::m_pTrace = nullptr;
 LONG CQorError::m_lTraceCount = 0;
@@ -125,7 +126,44 @@ void ShortenUnderMutex(const char *path, unsigned long truncate, HANDLE mutex)
     ReleaseMutex(mutex);
 }
 
-void CloseTraceAtExit(void *) { CQorError::CloseTrace(); }
+// A log file that the error log owns. Closing the log retires the object instead of deleting it: its
+// file is given back at once (so the file can be shortened or deleted), but the object itself stays
+// valid until unload, so a thread that read m_pTrace just before the close still logs into a valid
+// object and only its line is lost.
+class ErrorLogFile : public CQorFileLog {
+public:
+    void Retire()
+    {
+        const HRESULT locked = Lock(); // waits for a line being written to end
+        HANDLE file = File(INVALID_HANDLE_VALUE);
+        if (SUCCEEDED(locked))
+            Unlock();
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
+};
+
+// Retired logs, freed at unload; guarded by the error-log region. The list itself is never
+// destroyed, so the unload order of static objects cannot take it away before the exit list runs.
+std::vector<ErrorLogFile *> &RetiredLogs()
+{
+    static std::vector<ErrorLogFile *> *const s_retiredLogs = new std::vector<ErrorLogFile *>;
+    return *s_retiredLogs;
+}
+
+void FreeRetiredLogs()
+{
+    for (ErrorLogFile *log : RetiredLogs())
+        delete log;
+    RetiredLogs().clear();
+}
+
+// At unload, when no other thread logs any more: the last close, then every object it retired.
+void CloseTraceAtExit(void *)
+{
+    CQorError::CloseTrace();
+    FreeRetiredLogs();
+}
 
 } // namespace
 
@@ -167,7 +205,7 @@ CQorString CQorError::ErrorLogPath()
 bool CQorError::OpenFileLog(CQorFileLog **slot, const char *path, LONG *count)
 {
     if (*slot == nullptr) {
-        CQorFileLog *log = new (std::nothrow) CQorFileLog;
+        ErrorLogFile *log = new (std::nothrow) ErrorLogFile;
         if (log == nullptr)
             return false;
         try {
@@ -189,8 +227,17 @@ bool CQorError::OpenFileLog(CQorFileLog **slot, const char *path, LONG *count)
 void CQorError::CloseFileLog(CQorFileLog **slot, LONG *count)
 {
     if (*slot != nullptr && InterlockedDecrement(count) == 0) {
-        delete *slot;
+        // Only OpenFileLog fills the slots, always with an ErrorLogFile.
+        ErrorLogFile *log = static_cast<ErrorLogFile *>(*slot);
         *slot = nullptr;
+        log->Retire();
+        CQorCriticalRegion &region = qor::ErrorLogRegion();
+        region.Enter();
+        try {
+            RetiredLogs().push_back(log);
+        } catch (...) { // no room to remember it: left allocated, since a thread may still write through it
+        }
+        region.Leave();
     }
 }
 
