@@ -145,22 +145,36 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     return handle;
 }
 
+// What ReadFile and WriteFile check before moving bytes: the count to report starts at 0, the handle
+// is a file opened with the access the call needs, and the call is synchronous with a count to report.
+// Null (last error set) when the call cannot go on.
+static std::shared_ptr<FileObject> TransferTarget(const char *function, HANDLE hFile, LPDWORD done,
+                                                  LPOVERLAPPED overlapped, const bool FileObject::*access)
+{
+    if (done != nullptr)
+        *done = 0;
+    if (FaultFires(function))
+        return nullptr;
+    auto file = FindHandleOf<FileObject>(hFile);
+    if (file == nullptr)
+        return nullptr;
+    if (overlapped != nullptr || done == nullptr) {
+        FailWith(overlapped != nullptr ? ERROR_NOT_SUPPORTED : ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (!((*file).*access)) {
+        FailWith(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return file;
+}
+
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                      LPOVERLAPPED lpOverlapped)
 {
-    if (lpNumberOfBytesRead != nullptr)
-        *lpNumberOfBytesRead = 0;
-    if (FaultFires("ReadFile"))
-        return FALSE;
-    auto file = FindHandleOf<FileObject>(hFile);
+    auto file = TransferTarget("ReadFile", hFile, lpNumberOfBytesRead, lpOverlapped, &FileObject::m_canRead);
     if (file == nullptr)
         return FALSE;
-    if (lpOverlapped != nullptr)
-        return FailWith(ERROR_NOT_SUPPORTED);
-    if (lpNumberOfBytesRead == nullptr)
-        return FailWith(ERROR_INVALID_PARAMETER); // a synchronous read must be able to say how much it read
-    if (!file->m_canRead)
-        return FailWith(ERROR_ACCESS_DENIED);
     // A synchronous read returns as much as the file holds, up to the count: short reads are resumed.
     DWORD done = 0;
     while (done < nNumberOfBytesToRead) {
@@ -182,19 +196,9 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                       LPOVERLAPPED lpOverlapped)
 {
-    if (lpNumberOfBytesWritten != nullptr)
-        *lpNumberOfBytesWritten = 0;
-    if (FaultFires("WriteFile"))
-        return FALSE;
-    auto file = FindHandleOf<FileObject>(hFile);
+    auto file = TransferTarget("WriteFile", hFile, lpNumberOfBytesWritten, lpOverlapped, &FileObject::m_canWrite);
     if (file == nullptr)
         return FALSE;
-    if (lpOverlapped != nullptr)
-        return FailWith(ERROR_NOT_SUPPORTED);
-    if (lpNumberOfBytesWritten == nullptr)
-        return FailWith(ERROR_INVALID_PARAMETER);
-    if (!file->m_canWrite)
-        return FailWith(ERROR_ACCESS_DENIED);
     // Bytes written before a failure (a full disk) are counted, and the call fails.
     DWORD done = 0;
     while (done < nNumberOfBytesToWrite) {
