@@ -28,7 +28,15 @@ void WriteLine(const std::string &codeText, const std::vector<std::string> &text
     for (size_t i = 0; i < texts.size(); ++i)
         t[i] = texts[i].c_str();
     CQorError code((HRESULT)ParseNumber32(codeText));
-    if (CQorError(CQorError::OpenErrorLog()).Failed())
+    // Another process may hold the file alone for a moment while it checks whether the log needs
+    // shortening: a failed open is tried again for a while before giving up.
+    bool opened = false;
+    for (int attempt = 0; attempt < 50 && !opened; ++attempt) {
+        opened = CQorError(CQorError::OpenErrorLog()).Succeeded();
+        if (!opened)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!opened)
         throw CommandError("cannot open the error log " + std::string(CQorError::ErrorLogPath().GetString()));
     code.Log(t[0], t[1], t[2], t[3]);
     CQorError::FlushTrace();
