@@ -39,7 +39,8 @@ QORUTIL_API QOR_MESSAGE_BOX_HANDLER QorSetMessageBoxHandler(QOR_MESSAGE_BOX_HAND
 // Test aid: the `nth` call (1 = the next one) of the platform function `function` (its Win32 name,
 // "RegisterClipboardFormatA") from now on fails with Win32 error `error`, as that call fails on Windows.
 // One fault per function at a time (a new one replaces it, nth 0 just disarms it); it disarms itself
-// once it fired. QorClearFaults disarms all.
+// once it fired. QorClearFaults disarms all. For WriteFile, the error ERROR_SUCCESS stands for a short
+// write: the call writes half of the bytes and succeeds without an error.
 QORUTIL_API void QorInjectFault(const char *function, unsigned nth, DWORD error);
 QORUTIL_API void QorClearFaults(void);
 

@@ -5,6 +5,7 @@
 #include "QorChildProcess.h"
 #include "QorDBInfo.h"
 #include "QorDebugCapture.h"
+#include "QorFile2.h"
 #include "QorRegistry.h"
 #include "QorTestEnvironment.h"
 #include "QorTestStrings.h"
@@ -269,6 +270,24 @@ TEST_F(ErrorLog, AssertTracesAsksAndBreaksOnCancel)
     CloseErrorLog();
     const std::string text = ReadFile(m_path);
     EXPECT_NE(text.find("] 8000FFFF\t[33] x.cpp - src\\x.cpp: [33] a > b   \t \t \t \r\n"), std::string::npos) << text;
+}
+#endif
+
+#if !defined(_WIN32)
+// Only the POSIX layer can make the system cut a write short without an error.
+TEST_F(ErrorLog, AShortFileWriteIsTracedFromQorFile2)
+{
+    const fs::path data = m_path.parent_path() / "data.bin";
+    CQorFile file;
+    ASSERT_EQ(file.Create(data.string().c_str()), S_OK);
+    QorInjectFault("WriteFile", 1, ERROR_SUCCESS);
+    DWORD written = 99;
+    EXPECT_EQ(file.Write("0123456789", 10, &written), E_UNEXPECTED);
+    EXPECT_EQ(written, 5u);
+    file.Close(false);
+    CloseErrorLog();
+    const std::string text = ReadFile(m_path);
+    EXPECT_NE(text.find("] 0\t[426] QorFile2 -    \t \t \t \r\n"), std::string::npos) << text;
 }
 #endif
 

@@ -145,16 +145,15 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     return handle;
 }
 
-// What ReadFile and WriteFile check before moving bytes: the count to report starts at 0, the handle
+// What ReadFile and WriteFile check before moving bytes (after their injected faults): the count to
+// report starts at 0, the handle
 // is a file opened with the access the call needs, and the call is synchronous with a count to report.
 // Null (last error set) when the call cannot go on.
-static std::shared_ptr<FileObject> TransferTarget(const char *function, HANDLE hFile, LPDWORD done,
+static std::shared_ptr<FileObject> TransferTarget(HANDLE hFile, LPDWORD done,
                                                   LPOVERLAPPED overlapped, const bool FileObject::*access)
 {
     if (done != nullptr)
         *done = 0;
-    if (FaultFires(function))
-        return nullptr;
     auto file = FindHandleOf<FileObject>(hFile);
     if (file == nullptr)
         return nullptr;
@@ -172,7 +171,12 @@ static std::shared_ptr<FileObject> TransferTarget(const char *function, HANDLE h
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                      LPOVERLAPPED lpOverlapped)
 {
-    auto file = TransferTarget("ReadFile", hFile, lpNumberOfBytesRead, lpOverlapped, &FileObject::m_canRead);
+    if (FaultFires("ReadFile")) {
+        if (lpNumberOfBytesRead != nullptr)
+            *lpNumberOfBytesRead = 0;
+        return FALSE;
+    }
+    auto file = TransferTarget(hFile, lpNumberOfBytesRead, lpOverlapped, &FileObject::m_canRead);
     if (file == nullptr)
         return FALSE;
     // A synchronous read returns as much as the file holds, up to the count: short reads are resumed.
@@ -196,13 +200,24 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                       LPOVERLAPPED lpOverlapped)
 {
-    auto file = TransferTarget("WriteFile", hFile, lpNumberOfBytesWritten, lpOverlapped, &FileObject::m_canWrite);
+    // A fault injected with ERROR_SUCCESS is a short write: half the bytes, success, no error.
+    bool shortWrite = false;
+    if (FaultFires("WriteFile")) {
+        if (GetLastError() != ERROR_SUCCESS) {
+            if (lpNumberOfBytesWritten != nullptr)
+                *lpNumberOfBytesWritten = 0;
+            return FALSE;
+        }
+        shortWrite = true;
+    }
+    auto file = TransferTarget(hFile, lpNumberOfBytesWritten, lpOverlapped, &FileObject::m_canWrite);
     if (file == nullptr)
         return FALSE;
     // Bytes written before a failure (a full disk) are counted, and the call fails.
+    const DWORD count = shortWrite ? nNumberOfBytesToWrite / 2 : nNumberOfBytesToWrite;
     DWORD done = 0;
-    while (done < nNumberOfBytesToWrite) {
-        ssize_t put = write(file->m_fd, static_cast<const char *>(lpBuffer) + done, nNumberOfBytesToWrite - done);
+    while (done < count) {
+        ssize_t put = write(file->m_fd, static_cast<const char *>(lpBuffer) + done, count - done);
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0) {
