@@ -199,19 +199,20 @@ TEST_F(ErrorLog, TraceWithFileAndLine)
 
 TEST_F(ErrorLog, StaysValidWhileOtherThreadsWrite)
 {
-    std::atomic<bool> stop{false};
+    SetMachineValue("ErrorLogTruncate", 0ul); // every line that reaches the file must stay whole
+    std::atomic<int> writing{3};
     std::vector<std::thread> writers;
     for (int i = 0; i < 3; ++i)
-        writers.emplace_back([&stop] {
-            while (!stop)
+        writers.emplace_back([&writing] {
+            for (int line = 0; line < 300; ++line)
                 CQorError((HRESULT)0x80004005).Trace("busy", "writer");
+            --writing;
         });
     // Closing and reopening under the writers' feet: lines may be lost, memory never misused.
-    for (int round = 0; round < 50; ++round) {
+    for (int round = 0; round < 1000 && writing > 0; ++round) {
         CloseErrorLog();
         CQorError::OpenErrorLog();
     }
-    stop = true;
     for (std::thread &writer : writers)
         writer.join();
     CloseErrorLog();
