@@ -268,15 +268,25 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
     return (DWORD)target;
 }
 
+// The file behind a handle opened for writing, for the calls that change the file; null (last error
+// set) for an injected fault, a handle that is no file, or one without write access.
+static std::shared_ptr<FileObject> WritableFile(const char *function, HANDLE hFile)
+{
+    if (FaultFires(function))
+        return nullptr;
+    auto file = FindHandleOf<FileObject>(hFile);
+    if (file != nullptr && !file->m_canWrite) {
+        FailWith(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return file;
+}
+
 BOOL WINAPI SetEndOfFile(HANDLE hFile)
 {
-    if (FaultFires("SetEndOfFile"))
-        return FALSE;
-    auto file = FindHandleOf<FileObject>(hFile);
+    auto file = WritableFile("SetEndOfFile", hFile);
     if (file == nullptr)
         return FALSE;
-    if (!file->m_canWrite)
-        return FailWith(ERROR_ACCESS_DENIED);
     off_t position = lseek(file->m_fd, 0, SEEK_CUR);
     if (position < 0 || ftruncate(file->m_fd, position) != 0)
         return FailWith(Win32ErrorFromErrno(errno));
@@ -285,13 +295,9 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile)
 
 BOOL WINAPI FlushFileBuffers(HANDLE hFile)
 {
-    if (FaultFires("FlushFileBuffers"))
-        return FALSE;
-    auto file = FindHandleOf<FileObject>(hFile);
+    auto file = WritableFile("FlushFileBuffers", hFile);
     if (file == nullptr)
         return FALSE;
-    if (!file->m_canWrite)
-        return FailWith(ERROR_ACCESS_DENIED);
     if (fsync(file->m_fd) != 0)
         return FailWith(Win32ErrorFromErrno(errno));
     return TRUE;
