@@ -1,7 +1,7 @@
-// registry_handles.cpp: registry key handles: the predefined roots, each backed by its database file in
+// handles.cpp: registry key handles: the predefined roots, each backed by its database file in
 // the registry folder, and the process-wide table of the handles that opening a key hands out.
 // Also the rules for sub-key paths and the registry's use of fault injection.
-#include "registry_store.h"
+#include "registry/store.h"
 
 #include <cstdlib>
 #include <cstring>

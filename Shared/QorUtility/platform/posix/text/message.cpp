@@ -4,8 +4,8 @@
 // FORMAT_MESSAGE_IGNORE_INSERTS is given. Caller-supplied message strings and module message tables
 // do not exist on POSIX and answer ERROR_CALL_NOT_IMPLEMENTED.
 #include "QorPlatform.h"
-#include "crt_printf.h"
-#include "systemmessages.h"
+#include "common/format.h"
+#include "text/systemmessages.h"
 
 #include <cstring>
 #include <string>

@@ -1,6 +1,6 @@
 // unicode.cpp: UTF-8 <-> UTF-16 transcoding (RFC 3629 and the Unicode standard, chapter 3): shortest
 // forms only, no encoded surrogates, nothing above U+10FFFF.
-#include "unicode.h"
+#include "common/unicode.h"
 
 namespace qor::platform {
 

@@ -1,6 +1,6 @@
-// registry_values.cpp: RegQueryValueExA, RegSetValueExA, RegDeleteValueA and RegEnumValueA over the
+// values.cpp: RegQueryValueExA, RegSetValueExA, RegDeleteValueA and RegEnumValueA over the
 // registry store. Each returns its Win32 error number and leaves the thread's last error alone.
-#include "registry_store.h"
+#include "registry/store.h"
 
 #include <cstring>
 

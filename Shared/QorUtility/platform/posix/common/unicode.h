@@ -1,5 +1,5 @@
 // unicode.h: UTF-8 <-> UTF-16 transcoding for the platform layer (code pages, wide printf arguments).
-// Internal to platform/posix; the Win32 entry points that use it live in codepage.cpp and crt_printf.cpp.
+// Internal to platform/posix; the Win32 entry points that use it live in text/codepage.cpp and common/format.cpp.
 #pragma once
 
 #include "QorPlatform.h"

@@ -1,4 +1,4 @@
-// registry_store.h: the registry's internals shared by the registry*.cpp files: one SQLite database
+// store.h: the registry's internals shared by the files of this folder: one SQLite database
 // per root key (RegistryStore), the table of open key handles, and the rules for key and value names.
 // Only the POSIX platform layer includes this.
 #pragma once

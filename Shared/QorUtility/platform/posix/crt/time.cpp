@@ -1,4 +1,4 @@
-// crt_time.cpp: the Windows runtime's _strdate, _strtime and _tzset: the local date and time as fixed
+// time.cpp: the Windows runtime's _strdate, _strtime and _tzset: the local date and time as fixed
 // eight-character texts, after the time zone rule of $TZ (or the system's) is read again.
 #include "QorPlatform.h"
 

@@ -1,7 +1,7 @@
 // fileinfo.cpp: GetFileAttributesA and GetFileAttributesExA over stat. Read-only means no write
 // permission bit at all, hidden means a name that starts with a dot, plain files carry the archive
 // attribute, and a folder is a folder; times are FILETIMEs (100 ns since 1601-01-01 UTC).
-#include "fileinfo.h"
+#include "file/fileinfo.h"
 
 #include <cerrno>
 #include <cstring>

@@ -2,7 +2,7 @@
 // "COM Error Codes (Generic)" documentation gives them, each ending in the line break that the
 // message compiler stores. A Win32 error has its entry under its number; FormatMessageA finds the
 // HRESULT_FROM_WIN32 form (0x8007xxxx) through that number.
-#include "systemmessages.h"
+#include "text/systemmessages.h"
 
 #include <algorithm>
 #include <iterator>

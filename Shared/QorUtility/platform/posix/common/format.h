@@ -1,4 +1,4 @@
-// crt_printf.h: the printf engine behind _vsnprintf and FormatMessageA's inserts. It parses each
+// format.h: the printf engine behind _vsnprintf and FormatMessageA's inserts. It parses each
 // conversion itself (Windows size prefixes, UTF-16 %S/%C) and asks its argument source for each value
 // by the value's C type, so that one engine serves a va_list and an array of insert values alike.
 #pragma once
@@ -44,5 +44,9 @@ private:
 // Appends the text of `format` with its arguments to `out`. Returns false, with errno EINVAL, for a
 // malformed or unknown conversion (the Windows runtime's invalid-parameter case).
 bool FormatText(const char *format, FormatArguments &args, std::string &out);
+
+// Formats a printf-style call into `text`; false (errno set) when the format is invalid or the text
+// longer than an int can count.
+bool FormatToText(const char *format, va_list argptr, std::string &text);
 
 } // namespace qor::platform

@@ -2,7 +2,7 @@
 // POSIX is UTF-8, so CP_ACP converts exactly as CP_UTF8 does (Windows, too, resolves CP_ACP to the
 // system's code page first and then applies that code page's rules); other code pages are refused.
 #include "QorPlatform.h"
-#include "unicode.h"
+#include "common/unicode.h"
 
 #include <cstring>
 #include <string>

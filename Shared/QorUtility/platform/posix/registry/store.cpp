@@ -1,7 +1,7 @@
-// registry_store.cpp: the registry's database layer: one SQLite file per root key, its schema and
+// store.cpp: the registry's database layer: one SQLite file per root key, its schema and
 // marker, the prepared statements and the transactions of every change. Key and value rows carry the
 // name as given and its folded form, so lookups ignore case while enumeration shows the first spelling.
-#include "registry_store.h"
+#include "registry/store.h"
 
 #include <sqlite3.h>
 

@@ -1,4 +1,4 @@
-// crt_string.cpp: the Windows runtime's string functions that POSIX lacks: _stricmp, _strnicmp, _strupr,
+// string.cpp: the Windows runtime's string functions that POSIX lacks: _stricmp, _strnicmp, _strupr,
 // _strlwr, _strrev. Case folding is the C locale's (ASCII letters only), as in the Windows runtime
 // when no other locale is set; bytes above 0x7F are left alone.
 #include "QorPlatform.h"

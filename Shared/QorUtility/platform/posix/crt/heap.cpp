@@ -1,4 +1,4 @@
-// crt_heap.cpp: the Windows runtime's _expand: resize a heap block without moving it. The C library's
+// heap.cpp: the Windows runtime's _expand: resize a heap block without moving it. The C library's
 // allocator cannot grow or shrink a block in place, but a block may hold more than was asked for; any
 // size within that room is granted by keeping the block, anything beyond it fails.
 #include "QorPlatform.h"

@@ -3,7 +3,7 @@
 // name is valid); an unnamed one lives in the process. A dead owner makes the next wait answer
 // WAIT_ABANDONED. Each handle holds a shared lock on the object while open, so the last one to close,
 // in any process, removes it; an object whose users all died is found unused and starts afresh.
-#include "handles.h"
+#include "common/handles.h"
 
 #include <atomic>
 #include <cctype>

@@ -1,9 +1,9 @@
 // file.cpp: CreateFileA and the calls on a file handle (ReadFile, WriteFile, SetFilePointer,
 // SetEndOfFile, FlushFileBuffers, GetFileSize), and DeleteFileA. A file handle owns one open file
 // description; its share mode is held on that description (sharemode.cpp).
-#include "fileinfo.h"
-#include "handles.h"
-#include "sharemode.h"
+#include "file/fileinfo.h"
+#include "common/handles.h"
+#include "file/sharemode.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -3,7 +3,7 @@
 // a lock of another description on the opposite byte. The locks vanish with the description, so a
 // crashed process leaves none behind. A guard byte, locked exclusively while an open takes and
 // checks its bytes, makes that step atomic between processes.
-#include "sharemode.h"
+#include "file/sharemode.h"
 
 #include <cerrno>
 #include <cstdint>

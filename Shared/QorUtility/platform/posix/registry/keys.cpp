@@ -1,7 +1,7 @@
-// registry_keys.cpp: RegOpenKeyExA, RegCreateKeyExA, RegCloseKey, RegDeleteKeyA, RegEnumKeyExA,
+// keys.cpp: RegOpenKeyExA, RegCreateKeyExA, RegCloseKey, RegDeleteKeyA, RegEnumKeyExA,
 // RegQueryInfoKeyA and RegFlushKey over the registry store. Each returns its Win32 error number and
 // leaves the thread's last error alone.
-#include "registry_store.h"
+#include "registry/store.h"
 
 using namespace qor::platform::registry;
 

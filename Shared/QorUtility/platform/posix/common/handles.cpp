@@ -1,7 +1,7 @@
 // handles.cpp: the process's handle table. Handle values are multiples of 4 counted up from 4, as
 // Windows hands them out, and are not reused while the process lives, so a stale handle never reaches
 // another object.
-#include "handles.h"
+#include "common/handles.h"
 
 #include <cstdint>
 #include <map>
