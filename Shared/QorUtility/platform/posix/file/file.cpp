@@ -1,8 +1,9 @@
 // file.cpp: CreateFileA and the calls on a file handle (ReadFile, WriteFile, SetFilePointer,
 // SetEndOfFile, FlushFileBuffers, GetFileSize), and DeleteFileA. A file handle owns one open file
 // description; its share mode is held on that description (sharemode.cpp).
-#include "file/fileinfo.h"
+#include "common/descriptor.h"
 #include "common/handles.h"
+#include "file/fileinfo.h"
 #include "file/sharemode.h"
 
 #include <cerrno>
@@ -13,6 +14,8 @@
 using qor::platform::FailWith;
 using qor::platform::FaultFires;
 using qor::platform::FindHandleOf;
+using qor::platform::RetryAfterSignal;
+using qor::platform::ScopedDescriptor;
 using qor::platform::Win32ErrorForPath;
 using qor::platform::Win32ErrorFromErrno;
 
@@ -20,12 +23,18 @@ namespace {
 
 class FileObject : public qor::platform::HandleObject {
 public:
-    FileObject(int fd, bool canRead, bool canWrite) : m_fd(fd), m_canRead(canRead), m_canWrite(canWrite) {}
-    ~FileObject() override { close(m_fd); }
+    FileObject(ScopedDescriptor fd, bool canRead, bool canWrite)
+        : m_canRead(canRead), m_canWrite(canWrite), m_fd(std::move(fd))
+    {
+    }
 
-    const int m_fd;
+    int Descriptor() const { return m_fd.Get(); }
+
     const bool m_canRead;  // the handle was opened with read access
     const bool m_canWrite; // the handle was opened with write access
+
+private:
+    ScopedDescriptor m_fd;
 };
 
 // The description is opened for reading and writing whenever the permissions allow it, whatever the
@@ -103,10 +112,10 @@ DWORD CheckOpenedFile(int fd, bool write)
     return ERROR_SUCCESS;
 }
 
-HANDLE FailOpen(int fd, DWORD error)
+// A failed open: the description (when there is one) is closed by its owner; the error is set unless
+// the failing step has set it already.
+HANDLE FailOpen(DWORD error)
 {
-    if (fd >= 0)
-        close(fd);
     if (error != ERROR_SUCCESS)
         SetLastError(error);
     return INVALID_HANDLE_VALUE;
@@ -123,23 +132,23 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     DWORD error = CheckCreateArguments(lpFileName, dwDesiredAccess, dwCreationDisposition, dwFlagsAndAttributes,
                                        hTemplateFile);
     if (error != ERROR_SUCCESS)
-        return FailOpen(-1, error);
+        return FailOpen(error);
     qor::platform::ShareClaim claim = qor::platform::ShareClaimFor(dwDesiredAccess, dwShareMode);
     bool existed = false;
-    int fd = OpenByDisposition(lpFileName, dwCreationDisposition, dwFlagsAndAttributes, claim.read, claim.write,
-                               &existed);
-    if (fd < 0)
-        return FailOpen(fd, errno == EEXIST ? ERROR_FILE_EXISTS : Win32ErrorForPath(errno, lpFileName));
+    ScopedDescriptor fd(OpenByDisposition(lpFileName, dwCreationDisposition, dwFlagsAndAttributes, claim.read,
+                                          claim.write, &existed));
+    if (!fd)
+        return FailOpen(errno == EEXIST ? ERROR_FILE_EXISTS : Win32ErrorForPath(errno, lpFileName));
     bool truncates = existed && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING);
-    error = CheckOpenedFile(fd, claim.write || truncates);
+    error = CheckOpenedFile(fd.Get(), claim.write || truncates);
     if (error != ERROR_SUCCESS)
-        return FailOpen(fd, error);
+        return FailOpen(error);
     // The share mode is checked before truncating, so a refused open leaves the data alone.
-    if (!qor::platform::TakeShareClaim(fd, claim))
-        return FailOpen(fd, ERROR_SUCCESS);
-    if (truncates && ftruncate(fd, 0) != 0)
-        return FailOpen(fd, Win32ErrorFromErrno(errno));
-    HANDLE handle = qor::platform::AddHandle(std::make_shared<FileObject>(fd, claim.read, claim.write));
+    if (!qor::platform::TakeShareClaim(fd.Get(), claim))
+        return FailOpen(ERROR_SUCCESS);
+    if (truncates && ftruncate(fd.Get(), 0) != 0)
+        return FailOpen(Win32ErrorFromErrno(errno));
+    HANDLE handle = qor::platform::AddHandle(std::make_shared<FileObject>(std::move(fd), claim.read, claim.write));
     bool reportsExisting = dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
     SetLastError(reportsExisting && existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return handle;
@@ -182,9 +191,8 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
     // A synchronous read returns as much as the file holds, up to the count: short reads are resumed.
     DWORD done = 0;
     while (done < nNumberOfBytesToRead) {
-        ssize_t got = read(file->m_fd, static_cast<char *>(lpBuffer) + done, nNumberOfBytesToRead - done);
-        if (got < 0 && errno == EINTR)
-            continue;
+        ssize_t got = RetryAfterSignal(
+            [&] { return read(file->Descriptor(), static_cast<char *>(lpBuffer) + done, nNumberOfBytesToRead - done); });
         if (got < 0) {
             *lpNumberOfBytesRead = done;
             return FailWith(Win32ErrorFromErrno(errno));
@@ -217,9 +225,8 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     const DWORD count = shortWrite ? nNumberOfBytesToWrite / 2 : nNumberOfBytesToWrite;
     DWORD done = 0;
     while (done < count) {
-        ssize_t put = write(file->m_fd, static_cast<const char *>(lpBuffer) + done, count - done);
-        if (put < 0 && errno == EINTR)
-            continue;
+        ssize_t put =
+            RetryAfterSignal([&] { return write(file->Descriptor(), static_cast<const char *>(lpBuffer) + done, count - done); });
         if (put <= 0) {
             *lpNumberOfBytesWritten = done;
             return FailWith(put < 0 ? Win32ErrorFromErrno(errno) : ERROR_WRITE_FAULT);
@@ -245,7 +252,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
     int64_t distance = lpDistanceToMoveHigh == nullptr
                            ? (int64_t)lDistanceToMove
                            : (int64_t)(((uint64_t)(uint32_t)*lpDistanceToMoveHigh << 32) | (uint32_t)lDistanceToMove);
-    off_t origin = dwMoveMethod == FILE_BEGIN ? 0 : lseek(file->m_fd, 0, dwMoveMethod == FILE_CURRENT ? SEEK_CUR : SEEK_END);
+    off_t origin = dwMoveMethod == FILE_BEGIN ? 0 : lseek(file->Descriptor(), 0, dwMoveMethod == FILE_CURRENT ? SEEK_CUR : SEEK_END);
     int64_t target = 0;
     if (origin < 0 || __builtin_add_overflow((int64_t)origin, distance, &target)) {
         SetLastError(origin < 0 ? Win32ErrorFromErrno(errno) : ERROR_INVALID_PARAMETER);
@@ -256,7 +263,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
         SetLastError(target < 0 ? ERROR_NEGATIVE_SEEK : ERROR_INVALID_PARAMETER);
         return INVALID_SET_FILE_POINTER;
     }
-    if (lseek(file->m_fd, target, SEEK_SET) < 0) {
+    if (lseek(file->Descriptor(), target, SEEK_SET) < 0) {
         SetLastError(Win32ErrorFromErrno(errno));
         return INVALID_SET_FILE_POINTER;
     }
@@ -287,8 +294,8 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile)
     auto file = WritableFile("SetEndOfFile", hFile);
     if (file == nullptr)
         return FALSE;
-    off_t position = lseek(file->m_fd, 0, SEEK_CUR);
-    if (position < 0 || ftruncate(file->m_fd, position) != 0)
+    off_t position = lseek(file->Descriptor(), 0, SEEK_CUR);
+    if (position < 0 || ftruncate(file->Descriptor(), position) != 0)
         return FailWith(Win32ErrorFromErrno(errno));
     return TRUE;
 }
@@ -298,7 +305,7 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile)
     auto file = WritableFile("FlushFileBuffers", hFile);
     if (file == nullptr)
         return FALSE;
-    if (fsync(file->m_fd) != 0)
+    if (fsync(file->Descriptor()) != 0)
         return FailWith(Win32ErrorFromErrno(errno));
     return TRUE;
 }
@@ -311,7 +318,7 @@ DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh)
     if (file == nullptr)
         return INVALID_FILE_SIZE;
     struct stat status;
-    if (fstat(file->m_fd, &status) != 0) {
+    if (fstat(file->Descriptor(), &status) != 0) {
         SetLastError(Win32ErrorFromErrno(errno));
         return INVALID_FILE_SIZE;
     }
@@ -336,10 +343,8 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName)
         return unlink(lpFileName) == 0 ? TRUE : FailWith(Win32ErrorFromErrno(errno));
     if (S_ISDIR(status.st_mode) || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         return FailWith(ERROR_ACCESS_DENIED); // folders and read-only files are not deleted
-    int fd = OpenExisting(lpFileName, O_CLOEXEC | O_NOFOLLOW, false, false);
-    if (fd < 0)
+    ScopedDescriptor fd(OpenExisting(lpFileName, O_CLOEXEC | O_NOFOLLOW, false, false));
+    if (!fd)
         return FailWith(Win32ErrorForPath(errno, lpFileName));
-    bool deleted = qor::platform::UnlinkUnlessDeleteDenied(fd, lpFileName);
-    close(fd);
-    return deleted ? TRUE : FALSE;
+    return qor::platform::UnlinkUnlessDeleteDenied(fd.Get(), lpFileName) ? TRUE : FALSE;
 }

@@ -4,10 +4,10 @@
 // crashed process leaves none behind. A guard byte, locked exclusively while an open takes and
 // checks its bytes, makes that step atomic between processes.
 #include "file/sharemode.h"
+#include "common/descriptor.h"
 
 #include <cerrno>
 #include <cstdint>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -24,51 +24,26 @@ enum ReservedByte : off_t {
     kDeniesDelete,
 };
 
-struct flock ByteLock(ReservedByte byte, short type)
+// Every reserved byte is locked alone.
+int LockReserved(int fd, int command, short type, ReservedByte byte, short *holder = nullptr)
 {
-    struct flock lock {};
-    lock.l_type = type;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = kReservedBase + byte;
-    lock.l_len = 1;
-    return lock; // l_pid stays 0, as open-file-description locks require
-}
-
-int LockCommand(int fd, int command, struct flock *lock)
-{
-    int result;
-    do
-        result = fcntl(fd, command, lock);
-    while (result < 0 && errno == EINTR);
-    return result;
+    return qor::platform::LockBytes(fd, command, type, kReservedBase + byte, 1, holder);
 }
 
 // The guard needs a description open for writing; one that is not (a read-only file) takes its
 // bytes without it. Claims stay exclusive even then: every open takes its bytes before it checks,
 // so of two racing conflicting opens at least the later checker sees the other (both may fail).
-bool TakeGuard(int fd)
-{
-    struct flock lock = ByteLock(kGuard, F_WRLCK);
-    return LockCommand(fd, F_OFD_SETLKW, &lock) == 0;
-}
+bool TakeGuard(int fd) { return LockReserved(fd, F_OFD_SETLKW, F_WRLCK, kGuard) == 0; }
 
-void ReleaseGuard(int fd)
-{
-    struct flock lock = ByteLock(kGuard, F_UNLCK);
-    LockCommand(fd, F_OFD_SETLK, &lock);
-}
+void ReleaseGuard(int fd) { LockReserved(fd, F_OFD_SETLK, F_UNLCK, kGuard); }
 
-bool Mark(int fd, ReservedByte byte)
-{
-    struct flock lock = ByteLock(byte, F_RDLCK);
-    return LockCommand(fd, F_OFD_SETLK, &lock) == 0;
-}
+bool Mark(int fd, ReservedByte byte) { return LockReserved(fd, F_OFD_SETLK, F_RDLCK, byte) == 0; }
 
 // True when another description holds `byte`; our own locks never conflict with us.
 bool HeldByOther(int fd, ReservedByte byte)
 {
-    struct flock lock = ByteLock(byte, F_WRLCK);
-    return LockCommand(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    short holder = F_UNLCK;
+    return LockReserved(fd, F_OFD_GETLK, F_WRLCK, byte, &holder) == 0 && holder != F_UNLCK;
 }
 
 bool MarkAll(int fd, const qor::platform::ShareClaim &claim)

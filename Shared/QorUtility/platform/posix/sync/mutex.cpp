@@ -3,6 +3,7 @@
 // name is valid); an unnamed one lives in the process. A dead owner makes the next wait answer
 // WAIT_ABANDONED. Each handle holds a shared lock on the object while open, so the last one to close,
 // in any process, removes it; an object whose users all died is found unused and starts afresh.
+#include "common/descriptor.h"
 #include "common/handles.h"
 
 #include <atomic>
@@ -19,6 +20,8 @@
 #include <unistd.h>
 
 using qor::platform::FailWith;
+using qor::platform::LockBytes;
+using qor::platform::ScopedDescriptor;
 using qor::platform::FaultFires;
 using qor::platform::Win32ErrorFromErrno;
 
@@ -100,46 +103,22 @@ bool LocationOf(const char *fullName, Location *location)
     return true;
 }
 
-int LockByte(int fd, int command, short type, off_t byte)
-{
-    struct flock lock {};
-    lock.l_type = type;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = byte;
-    lock.l_len = 1;
-    int result;
-    do
-        result = fcntl(fd, command, &lock);
-    while (result < 0 && errno == EINTR);
-    return result;
-}
-
 // Holds the lock of a name's directory byte for the lifetime of the object.
 class DirectoryLock {
 public:
-    explicit DirectoryLock(const Location &location) : m_byte(location.directoryLockByte)
+    explicit DirectoryLock(const Location &location)
+        : m_fd(open(location.directoryLockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, location.mode))
     {
-        m_fd = open(location.directoryLockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, location.mode);
-        if (m_fd >= 0)
-            fchmod(m_fd, location.mode); // the global namespace is writable by all, whatever the umask
-        if (m_fd >= 0 && LockByte(m_fd, F_OFD_SETLKW, F_WRLCK, m_byte) != 0) {
-            close(m_fd);
-            m_fd = -1;
-        }
+        if (m_fd)
+            fchmod(m_fd.Get(), location.mode); // the global namespace is writable by all, whatever the umask
+        if (m_fd && LockBytes(m_fd.Get(), F_OFD_SETLKW, F_WRLCK, location.directoryLockByte) != 0)
+            m_fd.Reset();
     }
-    ~DirectoryLock()
-    {
-        if (m_fd >= 0)
-            close(m_fd); // releases the lock
-    }
-    DirectoryLock(const DirectoryLock &) = delete;
-    DirectoryLock &operator=(const DirectoryLock &) = delete;
 
-    bool Held() const { return m_fd >= 0; }
+    bool Held() const { return m_fd.IsValid(); }
 
 private:
-    int m_fd;
-    off_t m_byte;
+    ScopedDescriptor m_fd; // closing it releases the lock
 };
 
 constexpr off_t kInUseByte = 0;
@@ -164,17 +143,17 @@ bool InitialiseMutex(SharedMutex *shared, const char *name, bool processShared)
 class MutexObject : public qor::platform::HandleObject {
 public:
     // An unnamed mutex, private to this process; the object takes `privateMutex` over.
-    explicit MutexObject(SharedMutex *privateMutex) : m_fd(-1), m_shared(privateMutex) {}
+    explicit MutexObject(SharedMutex *privateMutex) : m_shared(privateMutex) {}
 
     // A named one: `fd` is the object's file, already holding this handle's in-use lock.
-    MutexObject(int fd, SharedMutex *shared, Location location)
-        : m_fd(fd), m_shared(shared), m_location(std::move(location))
+    MutexObject(ScopedDescriptor fd, SharedMutex *shared, Location location)
+        : m_fd(std::move(fd)), m_shared(shared), m_location(std::move(location))
     {
     }
 
     ~MutexObject() override
     {
-        if (m_fd < 0) {
+        if (!m_fd) {
             pthread_mutex_destroy(&m_shared->mutex);
             delete m_shared;
             return;
@@ -182,9 +161,8 @@ public:
         munmap(m_shared, sizeof(SharedMutex));
         DirectoryLock directory(m_location);
         // Turning our shared in-use lock into an exclusive one works only when no other handle holds one.
-        if (directory.Held() && LockByte(m_fd, F_OFD_SETLK, F_WRLCK, kInUseByte) == 0)
+        if (directory.Held() && LockBytes(m_fd.Get(), F_OFD_SETLK, F_WRLCK, kInUseByte) == 0)
             unlink(m_location.objectPath.c_str());
-        close(m_fd);
     }
 
     MutexObject(const MutexObject &) = delete;
@@ -193,7 +171,7 @@ public:
     pthread_mutex_t *Mutex() { return &m_shared->mutex; }
 
 private:
-    int m_fd;
+    ScopedDescriptor m_fd; // closing it gives up this handle's in-use lock
     SharedMutex *m_shared;
     Location m_location;
 };
@@ -209,38 +187,31 @@ std::shared_ptr<MutexObject> OpenNamed(const char *name, bool *created)
     DirectoryLock directory(location);
     if (!directory.Held())
         return FailWith(Win32ErrorFromErrno(errno)), nullptr;
-    int fd = open(location.objectPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, location.mode);
-    if (fd < 0)
+    ScopedDescriptor fd(open(location.objectPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, location.mode));
+    if (!fd)
         return FailWith(Win32ErrorFromErrno(errno)), nullptr;
     void *memory = MAP_FAILED;
-    if (ftruncate(fd, sizeof(SharedMutex)) == 0)
-        memory = mmap(nullptr, sizeof(SharedMutex), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (memory == MAP_FAILED) {
-        DWORD error = Win32ErrorFromErrno(errno);
-        close(fd);
-        return FailWith(error), nullptr;
-    }
+    if (ftruncate(fd.Get(), sizeof(SharedMutex)) == 0)
+        memory = mmap(nullptr, sizeof(SharedMutex), PROT_READ | PROT_WRITE, MAP_SHARED, fd.Get(), 0);
+    if (memory == MAP_FAILED)
+        return FailWith(Win32ErrorFromErrno(errno)), nullptr;
     auto *shared = static_cast<SharedMutex *>(memory);
     // In use means another handle holds its in-use lock; an object left by dead processes is not.
-    struct flock probe {};
-    probe.l_type = F_WRLCK;
-    probe.l_start = kInUseByte;
-    probe.l_len = 1;
-    bool inUse = fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+    short holder = F_UNLCK;
+    bool inUse = LockBytes(fd.Get(), F_OFD_GETLK, F_WRLCK, kInUseByte, 1, &holder) == 0 && holder != F_UNLCK;
     *created = !inUse || shared->ready.load(std::memory_order_acquire) != kReadyMark;
     DWORD error = ERROR_SUCCESS;
     if (!*created && std::strncmp(shared->name, name, kMaxNameLength) != 0)
         error = ERROR_INVALID_HANDLE; // another name with the same hash: as a name of another object kind
     else if (*created && !InitialiseMutex(shared, name, true))
         error = GetLastError();
-    else if (LockByte(fd, F_OFD_SETLK, F_RDLCK, kInUseByte) != 0)
+    else if (LockBytes(fd.Get(), F_OFD_SETLK, F_RDLCK, kInUseByte) != 0)
         error = Win32ErrorFromErrno(errno);
     if (error != ERROR_SUCCESS) {
         munmap(memory, sizeof(SharedMutex));
-        close(fd);
         return FailWith(error), nullptr;
     }
-    return std::make_shared<MutexObject>(fd, shared, std::move(location));
+    return std::make_shared<MutexObject>(std::move(fd), shared, std::move(location));
 }
 
 // Takes the mutex for the calling thread: WAIT_OBJECT_0, WAIT_ABANDONED (the owner died holding it;
