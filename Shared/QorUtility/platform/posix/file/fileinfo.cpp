@@ -2,6 +2,7 @@
 // permission bit at all, hidden means a name that starts with a dot, plain files carry the archive
 // attribute, and a folder is a folder; times are FILETIMEs (100 ns since 1601-01-01 UTC).
 #include "file/fileinfo.h"
+#include "common/filetime.h"
 
 #include <cerrno>
 #include <cstring>
@@ -14,16 +15,10 @@ using qor::platform::FaultFires;
 
 namespace {
 
-// Seconds from 1601-01-01 (the FILETIME epoch) to 1970-01-01 (the POSIX epoch).
-constexpr uint64_t kSecondsFrom1601To1970 = 11644473600ULL;
-
-FILETIME FileTimeFrom(int64_t seconds, uint32_t nanoseconds)
+FILETIME FileTimeFrom(const struct statx_timestamp &time)
 {
-    uint64_t ticks = (uint64_t)(seconds + (int64_t)kSecondsFrom1601To1970) * 10000000ULL + nanoseconds / 100;
-    return FILETIME{(DWORD)ticks, (DWORD)(ticks >> 32)};
+    return qor::platform::FileTimeFromTicks(qor::platform::FileTimeTicksFromUnix(time.tv_sec, time.tv_nsec));
 }
-
-FILETIME FileTimeFrom(const struct statx_timestamp &time) { return FileTimeFrom(time.tv_sec, time.tv_nsec); }
 
 bool IsHiddenName(const char *path)
 {

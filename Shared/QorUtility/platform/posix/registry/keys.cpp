@@ -118,7 +118,7 @@ LSTATUS WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpc
     if (status == ERROR_SUCCESS && lpClass != nullptr)
         CopyName(entry.className, lpClass, lpcchClass);
     if (status == ERROR_SUCCESS && lpftLastWriteTime != nullptr)
-        *lpftLastWriteTime = ToFileTime(entry.lastWrite);
+        *lpftLastWriteTime = qor::platform::FileTimeFromTicks(entry.lastWrite);
     return status;
 }
 
@@ -155,6 +155,6 @@ LSTATUS WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LP
         if (field.first != nullptr)
             *field.first = field.second;
     if (lpftLastWriteTime != nullptr)
-        *lpftLastWriteTime = ToFileTime(summary.lastWrite);
+        *lpftLastWriteTime = qor::platform::FileTimeFromTicks(summary.lastWrite);
     return ERROR_SUCCESS;
 }

@@ -6,7 +6,6 @@
 #include <sqlite3.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <map>
 #include <sys/stat.h>
@@ -115,7 +114,7 @@ LSTATUS PrepareSchema(sqlite3 *db)
         }
         if (rc == SQLITE_OK) {
             std::string root = "INSERT INTO keys(id, parent, name, fold, class, written) VALUES(1, 0, '', '', NULL, " +
-                               std::to_string(FileTimeNow()) + ")";
+                               std::to_string(FileTimeTicksNow()) + ")";
             rc = sqlite3_exec(db, root.c_str(), nullptr, nullptr, nullptr);
         }
         status = StatusFromSqlite(rc);
@@ -304,7 +303,7 @@ LSTATUS RegistryStore::CreateKey(KeyId from, const std::vector<std::string> &nam
     return InTransaction([&]() -> LSTATUS {
         KeyId current = from;
         bool madeLast = false;
-        const int64_t now = FileTimeNow();
+        const int64_t now = FileTimeTicksNow();
         for (size_t i = 0; i < names.size(); ++i) {
             KeyId child = 0;
             LSTATUS found = FindChild(current, names[i], child);
@@ -367,7 +366,7 @@ LSTATUS RegistryStore::DeleteKey(KeyId key)
             if (status != ERROR_SUCCESS)
                 return status;
         }
-        return Touch(parent, FileTimeNow());
+        return Touch(parent, FileTimeTicksNow());
     });
 }
 
@@ -456,7 +455,7 @@ LSTATUS RegistryStore::WriteValue(KeyId key, const std::string &name, DWORD type
         sqlite3_bind_int64(statement, 4, type);
         sqlite3_bind_blob(statement, 5, size ? data : kNoBytes, static_cast<int>(size), SQLITE_TRANSIENT);
         LSTATUS written = StepChange(kUpsertValue);
-        return written == ERROR_SUCCESS ? Touch(key, FileTimeNow()) : written;
+        return written == ERROR_SUCCESS ? Touch(key, FileTimeTicksNow()) : written;
     });
 }
 
@@ -475,7 +474,7 @@ LSTATUS RegistryStore::DeleteValue(KeyId key, const std::string &name)
         LSTATUS deleted = StepChange(kDeleteValue);
         if (deleted == ERROR_SUCCESS && sqlite3_changes(m_pDb) == 0)
             return ERROR_FILE_NOT_FOUND;
-        return deleted == ERROR_SUCCESS ? Touch(key, FileTimeNow()) : deleted;
+        return deleted == ERROR_SUCCESS ? Touch(key, FileTimeTicksNow()) : deleted;
     });
 }
 
@@ -504,22 +503,6 @@ std::string FoldName(const std::string &name)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     return folded;
-}
-
-int64_t FileTimeNow()
-{
-    constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
-    auto since1970 = std::chrono::system_clock::now().time_since_epoch();
-    int64_t ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(since1970).count() / 100;
-    return ticks + kSecondsFrom1601To1970 * 10000000LL;
-}
-
-FILETIME ToFileTime(int64_t ticks)
-{
-    FILETIME time;
-    time.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks) & 0xFFFFFFFFu);
-    time.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks) >> 32);
-    return time;
 }
 
 LSTATUS CopyName(const std::string &text, LPSTR buffer, LPDWORD capacity)

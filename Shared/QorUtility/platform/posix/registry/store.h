@@ -4,6 +4,7 @@
 #pragma once
 
 #include "QorPlatform.h"
+#include "common/filetime.h"
 
 #include <cstdint>
 #include <mutex>
@@ -23,10 +24,6 @@ constexpr size_t kLongestValueName = 16383; // characters of a value name
 
 // Names compare by their folded form: ASCII letters upper-cased, every other byte kept.
 std::string FoldName(const std::string &name);
-
-// The 64-bit FILETIME count (100 ns since 1601-01-01 UTC) for now, and its two halves.
-int64_t FileTimeNow();
-FILETIME ToFileTime(int64_t ticks);
 
 // Copies `text` into an ANSI buffer of `*capacity` characters (terminator included). Answers
 // ERROR_MORE_DATA when it does not fit; on success `*capacity` becomes the length without terminator.
