@@ -135,5 +135,9 @@ inline HRESULT QorHResultFromWin32(DWORD error)
     return (LONG)error > 0 ? (HRESULT)((error & 0xFFFF) | 0x80070000) : (HRESULT)error;
 }
 
+// The member rule (CQorError::GetLastError) for `error`: an error of facility 7, 0xC007xxxx, and
+// 0x00070000 for error 0. Callers compare results of the library's registry calls with it.
+QORUTIL_API HRESULT QorHResultFromWin32Member(DWORD error);
+
 // The standard rule applied to the thread's last Win32 error.
 inline HRESULT QorHResultFromLastError() { return QorHResultFromWin32(::GetLastError()); }

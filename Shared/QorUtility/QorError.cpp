@@ -99,6 +99,11 @@ HRESULT CQorError::GetLastError()
     return Set((HRESULT)::GetLastError(), SeverityError, FacilityWin32, 0);
 }
 
+HRESULT QorHResultFromWin32Member(DWORD error)
+{
+    return CQorError().Set((HRESULT)error, CQorError::SeverityError, CQorError::FacilityWin32, 0);
+}
+
 HRESULT CQorError::Empty()
 {
     m_hrCode = 0;

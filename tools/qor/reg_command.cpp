@@ -20,8 +20,10 @@ namespace qor::tool {
 
 namespace {
 
-const HRESULT kMoreData = (HRESULT)0xC00700EA;
-const HRESULT kNotFound = (HRESULT)0xC0070002;
+// What CQorRegistry answers, by its member rule, for these registry errors.
+const HRESULT kMoreData = QorHResultFromWin32Member(ERROR_MORE_DATA);
+const HRESULT kNotFound = QorHResultFromWin32Member(ERROR_FILE_NOT_FOUND);
+const HRESULT kNoMoreItems = QorHResultFromWin32Member(ERROR_NO_MORE_ITEMS);
 const DWORD kMaxValueName = 16384; // the registry's longest value name, with terminator
 const DWORD kMaxKeyName = 256;
 
@@ -31,7 +33,7 @@ public:
     HKEY Handle() const { return m_hKey; }
 };
 
-// "0xC0070002 (The system cannot find the file specified.)"
+// "0xC0070002 (The system cannot find the file specified.)", for example
 std::string ResultText(HRESULT code)
 {
     CQorError error(code);
@@ -79,7 +81,7 @@ std::vector<RegistryFileValue> ReadValues(ToolKey &key, const std::string &path)
             data.resize(dataSize);
             continue;
         }
-        if (result == (HRESULT)0xC0070103)
+        if (result == kNoMoreItems)
             return values;
         if (result < 0)
             throw CommandError("cannot read the values of " + path + ": " + ResultText(result));
@@ -99,7 +101,7 @@ std::vector<std::string> ReadSubKeys(ToolKey &key, const std::string &path)
     for (DWORD index = 0;; ++index) {
         DWORD nameSize = kMaxKeyName;
         HRESULT result = key.EnumKey(index, name, &nameSize);
-        if (result == (HRESULT)0xC0070103)
+        if (result == kNoMoreItems)
             return names;
         if (result < 0)
             throw CommandError("cannot list the sub-keys of " + path + ": " + ResultText(result));
