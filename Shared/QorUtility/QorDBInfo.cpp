@@ -45,14 +45,7 @@ CQorString ProgramFolder()
     return CQorString(path, end);
 }
 
-CQorString DefaultDatabaseFolder()
-{
-#if defined(_WIN32)
-    return CQorString("C:\\Z4DB");
-#else
-    return CQorString(qor::platform::DefaultDatabaseFolder().c_str());
-#endif
-}
+CQorString DefaultDatabaseFolder() { return CQorString(qor::platform::DefaultDatabaseFolder().c_str()); }
 
 // The system's temporary folder with a separator at its end; the database folder stands in when the
 // system has none to give.

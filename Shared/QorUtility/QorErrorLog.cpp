@@ -306,19 +306,14 @@ void CQorError::Trace(unsigned int id1, unsigned int id2, unsigned int id3, unsi
 
 namespace {
 
-// The part of a source path after its last backslash, else after its last slash. On POSIX both are
-// separators alike, so the later of the two counts.
+// The part of a source path after its last backslash, else after its last slash.
 const char *BaseName(const char *file)
 {
     if (file == nullptr)
         return "";
-    const char *backslash = strrchr(file, '\\');
-    const char *slash = strrchr(file, '/');
-#if defined(_WIN32)
-    const char *name = backslash != nullptr ? backslash : slash;
-#else
-    const char *name = backslash > slash ? backslash : slash;
-#endif
+    const char *name = strrchr(file, '\\');
+    if (name == nullptr)
+        name = strrchr(file, '/');
     return name != nullptr ? name + 1 : file;
 }
 

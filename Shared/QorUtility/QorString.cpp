@@ -9,9 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#if defined(_WIN32)
-#  include <malloc.h> // _expand
-#endif
 
 char *CQorString::m_szNull = nullptr;
 

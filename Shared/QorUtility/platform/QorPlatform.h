@@ -5,6 +5,11 @@
 
 #include "QorWinTypes.h"
 
+#include <string>
+#if defined(_WIN32)
+#  include <malloc.h> // the runtime's _expand
+#endif
+
 namespace qor {
 
 // Where the library joins a folder and a name it writes this separator; where it reads a path, POSIX
@@ -17,12 +22,19 @@ constexpr char kPathSeparator = '/';
 inline bool IsPathSeparator(char ch) { return ch == '\\' || ch == '/'; }
 #endif
 
+namespace platform {
+// The family's default database folder: C:\Z4DB on Windows; on POSIX, Z4DB in the user's data folder.
+#if defined(_WIN32)
+inline std::string DefaultDatabaseFolder() { return "C:\\Z4DB"; }
+#else
+std::string DefaultDatabaseFolder();
+#endif
+} // namespace platform
+
 } // namespace qor
 
 #if !defined(_WIN32)
 #  include "QorPlatformHooks.h"
-
-#  include <string>
 
 namespace qor::platform {
 
@@ -38,8 +50,6 @@ bool FaultFires(const char *function);
 
 // The user's data folder: ${XDG_DATA_HOME:-$HOME/.local/share} (the account's home without $HOME).
 std::string DataHomeFolder();
-// The family's default database folder, C:\Z4DB on Windows, is Z4DB in the user's data folder.
-std::string DefaultDatabaseFolder();
 
 } // namespace qor::platform
 
