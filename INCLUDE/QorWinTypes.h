@@ -108,6 +108,171 @@ typedef const IID &REFIID;
 #  define LANG_ENGLISH 0x09
 #  define SUBLANG_ENGLISH_US 0x01
 
+typedef int16_t SHORT;
+typedef uint16_t USHORT;
+typedef float FLOAT;
+typedef double DOUBLE;
+typedef void *PVOID;
+
+// Calendar time, field by field (the day of week 0 = Sunday).
+typedef struct _SYSTEMTIME {
+    WORD wYear;
+    WORD wMonth;
+    WORD wDayOfWeek;
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
+} SYSTEMTIME, *PSYSTEMTIME, *LPSYSTEMTIME;
+
+// A time-zone rule: biases in minutes (UTC = local + bias); a transition date with wYear 0 means "the
+// wDay-th wDayOfWeek of wMonth" (5 = the last), every year.
+typedef struct _TIME_ZONE_INFORMATION {
+    LONG Bias;
+    WCHAR StandardName[32];
+    SYSTEMTIME StandardDate;
+    LONG StandardBias;
+    WCHAR DaylightName[32];
+    SYSTEMTIME DaylightDate;
+    LONG DaylightBias;
+} TIME_ZONE_INFORMATION, *PTIME_ZONE_INFORMATION, *LPTIME_ZONE_INFORMATION;
+
+// Automation types, with the Windows layouts of a 64-bit build.
+typedef double DATE; // days since 1899-12-30, the fraction the time of day
+typedef unsigned short VARTYPE;
+typedef short VARIANT_BOOL;
+#  define VARIANT_TRUE ((VARIANT_BOOL)-1)
+#  define VARIANT_FALSE ((VARIANT_BOOL)0)
+typedef LONG SCODE;
+typedef union tagCY {
+    struct {
+        ULONG Lo;
+        LONG Hi;
+    } s;
+    LONGLONG int64;
+} CY;
+
+typedef struct tagSAFEARRAYBOUND {
+    ULONG cElements;
+    LONG lLbound;
+} SAFEARRAYBOUND, *LPSAFEARRAYBOUND;
+
+typedef struct tagSAFEARRAY {
+    USHORT cDims;
+    USHORT fFeatures;
+    ULONG cbElements;
+    ULONG cLocks;
+    PVOID pvData;
+    SAFEARRAYBOUND rgsabound[1];
+} SAFEARRAY, *LPSAFEARRAY;
+
+struct IUnknown;
+struct IDispatch;
+
+// The member names of <oaidl.h>. The DECIMAL that overlays the whole variant there is left out: it
+// needs a nameless struct, which ISO C++ lacks, and no caller of the library stores one.
+typedef struct tagVARIANT {
+    VARTYPE vt;
+    WORD wReserved1;
+    WORD wReserved2;
+    WORD wReserved3;
+    union {
+        LONGLONG llVal;
+        LONG lVal;
+        BYTE bVal;
+        SHORT iVal;
+        FLOAT fltVal;
+        DOUBLE dblVal;
+        VARIANT_BOOL boolVal;
+        SCODE scode;
+        CY cyVal;
+        DATE date;
+        BSTR bstrVal;
+        IUnknown *punkVal;
+        IDispatch *pdispVal;
+        SAFEARRAY *parray;
+        BYTE *pbVal;
+        SHORT *piVal;
+        LONG *plVal;
+        LONGLONG *pllVal;
+        FLOAT *pfltVal;
+        DOUBLE *pdblVal;
+        VARIANT_BOOL *pboolVal;
+        SCODE *pscode;
+        CY *pcyVal;
+        DATE *pdate;
+        BSTR *pbstrVal;
+        IUnknown **ppunkVal;
+        IDispatch **ppdispVal;
+        SAFEARRAY **pparray;
+        struct tagVARIANT *pvarVal;
+        PVOID byref;
+        CHAR cVal;
+        USHORT uiVal;
+        ULONG ulVal;
+        ULONGLONG ullVal;
+        INT intVal;
+        UINT uintVal;
+        CHAR *pcVal;
+        USHORT *puiVal;
+        ULONG *pulVal;
+        ULONGLONG *pullVal;
+        INT *pintVal;
+        UINT *puintVal;
+        struct {
+            PVOID pvRecord;
+            PVOID pRecInfo;
+        } brecVal;
+    };
+} VARIANT, VARIANTARG, *LPVARIANT;
+static_assert(sizeof(VARIANT) == 24 && sizeof(SAFEARRAY) == 32, "the Windows x64 layouts");
+
+#  define VT_EMPTY 0
+#  define VT_NULL 1
+#  define VT_I2 2
+#  define VT_I4 3
+#  define VT_R4 4
+#  define VT_R8 5
+#  define VT_CY 6
+#  define VT_DATE 7
+#  define VT_BSTR 8
+#  define VT_DISPATCH 9
+#  define VT_ERROR 10
+#  define VT_BOOL 11
+#  define VT_VARIANT 12
+#  define VT_UNKNOWN 13
+#  define VT_DECIMAL 14
+#  define VT_I1 16
+#  define VT_UI1 17
+#  define VT_UI2 18
+#  define VT_UI4 19
+#  define VT_I8 20
+#  define VT_UI8 21
+#  define VT_INT 22
+#  define VT_UINT 23
+#  define VT_VOID 24
+#  define VT_HRESULT 25
+#  define VT_LPSTR 30
+#  define VT_LPWSTR 31
+#  define VT_RECORD 36
+#  define VT_VECTOR 0x1000
+#  define VT_ARRAY 0x2000
+#  define VT_BYREF 0x4000
+#  define VT_TYPEMASK 0xfff
+
+#  define FADF_AUTO 0x0001
+#  define FADF_STATIC 0x0002
+#  define FADF_EMBEDDED 0x0004
+#  define FADF_FIXEDSIZE 0x0010
+#  define FADF_RECORD 0x0020
+#  define FADF_HAVEIID 0x0040
+#  define FADF_HAVEVARTYPE 0x0080
+#  define FADF_BSTR 0x0100
+#  define FADF_UNKNOWN 0x0200
+#  define FADF_DISPATCH 0x0400
+#  define FADF_VARIANT 0x0800
+
 // Recursive lock of one process. Its layout is ours: callers embed it by value but never look inside.
 typedef struct _RTL_CRITICAL_SECTION {
     pthread_mutex_t Mutex;
