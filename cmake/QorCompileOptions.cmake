@@ -7,6 +7,10 @@ if(QOR_SANITIZE)
     -fno-sanitize-recover=undefined)
   target_link_options(qor_compile_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(QOR_BUILD_FUZZ)
+  # Coverage feedback for libFuzzer from the library too; the targets link the fuzzer's main.
+  target_compile_options(qor_compile_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 if(WIN32)
   # Programs and the DLL carry their runtime, so they run under Wine without extra DLLs.
   target_link_options(qor_compile_options INTERFACE -static -static-libgcc -static-libstdc++)

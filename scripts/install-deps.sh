@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages that building and testing QorUtil need, when any is missing.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ pkg-config python3
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config python3
   zlib1g-dev libsqlite3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev libdw-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
 )
