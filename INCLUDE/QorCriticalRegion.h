@@ -31,5 +31,5 @@ private:
     DWORD m_dwOwnerThread;
     CRITICAL_SECTION m_criticalSection;
     LONG m_lExceptionCause; // no operation sets it
-    LONG m_lFlag;           // 1 from construction on; read by nothing
+    [[maybe_unused]] LONG m_lFlag; // 1 from construction on; read by nothing
 };

@@ -170,6 +170,11 @@ typedef struct tagSAFEARRAY {
 struct IUnknown;
 struct IDispatch;
 
+typedef struct tagBRECORD {
+    PVOID pvRecord;
+    PVOID pRecInfo;
+} BRECORD;
+
 // The member names of <oaidl.h>. The DECIMAL that overlays the whole variant there is left out: it
 // needs a nameless struct, which ISO C++ lacks, and no caller of the library stores one.
 typedef struct tagVARIANT {
@@ -220,10 +225,7 @@ typedef struct tagVARIANT {
         ULONGLONG *pullVal;
         INT *pintVal;
         UINT *puintVal;
-        struct {
-            PVOID pvRecord;
-            PVOID pRecInfo;
-        } brecVal;
+        BRECORD brecVal;
     };
 } VARIANT, VARIANTARG, *LPVARIANT;
 static_assert(sizeof(VARIANT) == 24 && sizeof(SAFEARRAY) == 32, "the Windows x64 layouts");

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -33,10 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     char buffer[4096];
     DWORD length = GetPrivateProfileStringA(nullptr, nullptr, "", buffer, sizeof buffer, path.c_str());
     // Every listed section's keys, and every key's value, as a caller walking the file would read them.
-    for (const char *section = buffer; section < buffer + length && *section; section += strlen(section) + 1) {
+    for (const char *section = buffer; section < buffer + length && *section; section += std::strlen(section) + 1) {
         char keys[4096];
         DWORD keysLength = GetPrivateProfileStringA(section, nullptr, "", keys, sizeof keys, path.c_str());
-        for (const char *key = keys; key < keys + keysLength && *key; key += strlen(key) + 1) {
+        for (const char *key = keys; key < keys + keysLength && *key; key += std::strlen(key) + 1) {
             char value[256];
             GetPrivateProfileStringA(section, key, "", value, sizeof value, path.c_str());
         }

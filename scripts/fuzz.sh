@@ -19,5 +19,5 @@ for target in "${targets[@]}"; do
   echo "=== fuzz $name: ${seconds}s"
   build/fuzz/bin/"$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \
     "$work" 2>build/fuzz/"$name".log || { tail -40 build/fuzz/"$name".log; exit 1; }
-  grep -E '^#[0-9]+ *DONE' build/fuzz/"$name".log | tail -1 || true
+  grep -E '^Done [0-9]+ runs' build/fuzz/"$name".log | tail -1 || true
 done
