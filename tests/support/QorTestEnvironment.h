@@ -2,6 +2,10 @@
 // TMPDIR, XDG_DATA_HOME, QOR_REGISTRY_DIR and the working directory pointing into it.
 #pragma once
 
+// First, so that on Windows every file sees the same name for SetEnvironmentVariable (<windows.h> makes
+// it a macro).
+#include "QorWinTypes.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
