@@ -21,9 +21,10 @@ constexpr size_t kLongestKeyName = 255;     // characters of one key name (one p
 constexpr size_t kLongestValueName = 16383; // characters of a value name
 constexpr int64_t kDeepestKey = 512;        // levels of a tree below its root key
 
-// The row of a predefined root key: its index among the predefined handles, plus one.
+// The row of a predefined root key: its index among the predefined handles, plus one. The last root
+// with a tree is HKEY_CURRENT_CONFIG; the keys below the roots have the rows after it.
 constexpr KeyId RootKeyId(size_t predefinedIndex) { return static_cast<KeyId>(predefinedIndex) + 1; }
-constexpr bool IsRootKey(KeyId key) { return key <= RootKeyId(6); }
+constexpr bool IsRootKey(KeyId key) { return key <= RootKeyId(5); }
 
 // Names compare by their folded form: ASCII letters upper-cased, every other byte kept.
 std::string FoldName(const std::string &name);
