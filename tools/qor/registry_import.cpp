@@ -11,6 +11,8 @@
 
 #include "QorPlatformHooks.h" // the POSIX store's batches
 
+#include <cstring>
+
 namespace qor::tool {
 
 namespace {
@@ -35,10 +37,8 @@ public:
         if (m_links.empty()) {
             status = OpenPath(path, KEY_ALL_ACCESS, true, opened);
         } else if (path.size() > m_links.back().path.size()) {
-            HKEY handle = nullptr;
-            status = RegCreateKeyExA(m_links.back().key.Get(), path.c_str() + m_links.back().path.size() + 1, 0,
-                                     nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
-            opened.Reset(status == ERROR_SUCCESS ? handle : nullptr);
+            status = OpenBelow(m_links.back().key.Get(), path.substr(m_links.back().path.size() + 1), KEY_ALL_ACCESS,
+                               true, opened);
         }
         if (opened)
             m_links.push_back({path, std::move(opened)});

@@ -7,6 +7,7 @@
 #include "QorError.h"
 #include "QorRegistry.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -48,18 +49,38 @@ HKEY RootKeyOf(const std::string &path, std::string &rest)
     return root;
 }
 
+LSTATUS OpenBelow(HKEY parent, const std::string &subPath, REGSAM access, bool create, ScopedRegistryKey &key)
+{
+    const size_t kLevelsPerCall = 32, kCharactersPerCall = 255;
+    ScopedRegistryKey current;
+    LSTATUS status = ERROR_SUCCESS;
+    size_t at = 0;
+    do {
+        size_t end = at;
+        for (size_t levels = 0, next; levels < kLevelsPerCall && end < subPath.size(); ++levels, end = next) {
+            next = std::min(subPath.find('\\', end + 1), subPath.size());
+            if (levels > 0 && next - at > kCharactersPerCall)
+                break;
+        }
+        const std::string step = subPath.substr(at, end - at);
+        HKEY from = current ? current.Get() : parent, opened = nullptr;
+        status = create ? RegCreateKeyExA(from, step.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                                          &opened, nullptr)
+                        : RegOpenKeyExA(from, step.c_str(), 0, access, &opened);
+        if (status == ERROR_SUCCESS)
+            current.Reset(opened);
+        at = end + 1;
+    } while (status == ERROR_SUCCESS && at < subPath.size());
+    if (status == ERROR_SUCCESS)
+        key = std::move(current);
+    return status;
+}
+
 LSTATUS OpenPath(const std::string &path, REGSAM access, bool create, ScopedRegistryKey &key)
 {
     std::string rest;
     HKEY root = RootKeyOf(path, rest);
-    if (root == nullptr)
-        return ERROR_INVALID_HANDLE;
-    HKEY opened = nullptr;
-    LSTATUS status = create ? RegCreateKeyExA(root, rest.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                                              nullptr, &opened, nullptr)
-                            : RegOpenKeyExA(root, rest.c_str(), 0, access, &opened);
-    key.Reset(status == ERROR_SUCCESS ? opened : nullptr);
-    return status;
+    return root ? OpenBelow(root, rest, access, create, key) : ERROR_INVALID_HANDLE;
 }
 
 std::vector<RegistryFileValue> ReadValues(HKEY key, const std::string &path)
@@ -134,8 +155,16 @@ std::vector<RegistryFileKey> ReadTree(const std::string &path)
 
 void DeleteTree(const std::string &path)
 {
-    CQorRegistry key;
-    HRESULT result = key.RecurseDeleteKey(path.c_str());
+    // The parent is opened in steps (OpenBelow), which a full path given to the class would not be.
+    const size_t separator = path.rfind('\\');
+    ScopedRegistryKey parent;
+    LSTATUS status = OpenPath(path.substr(0, separator), KEY_ALL_ACCESS, false, parent);
+    HRESULT result = QorHResultFromWin32Member((DWORD)status);
+    if (status == ERROR_SUCCESS) {
+        CQorRegistry key;
+        key = parent.Get();
+        result = key.RecurseDeleteSubKey(path.substr(separator + 1).c_str());
+    }
     if (result < 0 && result != QorHResultFromWin32Member(ERROR_FILE_NOT_FOUND))
         throw CommandError("cannot delete " + Echo(path) + ": " + ResultText(result));
 }

@@ -20,7 +20,11 @@ std::string ResultText(HRESULT code);
 // to the sub-key path behind it; null for an unknown root.
 HKEY RootKeyOf(const std::string &path, std::string &rest);
 
-// Opens (or with `create` creates) the key at full path `path`; the registry's status.
+// Opens (or with `create` creates) the key `subPath` below `parent`, in steps of at most 32 levels
+// and 255 characters: the most that one registry call takes on Windows, whose ANSI calls convert a
+// path in a buffer of MAX_PATH characters. The registry's status.
+LSTATUS OpenBelow(HKEY parent, const std::string &subPath, REGSAM access, bool create, ScopedRegistryKey &key);
+// OpenBelow for the full path `path`.
 LSTATUS OpenPath(const std::string &path, REGSAM access, bool create, ScopedRegistryKey &key);
 
 // The values of the open key in their order, and its sub-key names in theirs; CommandError naming

@@ -7,6 +7,8 @@
 
 #include "QorToolCommand.h"
 
+#include <cstring>
+
 namespace qor::tool {
 
 namespace {
