@@ -1,7 +1,6 @@
 // qor_registry_writer.cpp: a child of the multi-process registry tests; every key is below
 // HKEY_CURRENT_USER. Exit status 0 when every call answered as expected; a failure is described on stderr.
-//   write KEY CHILD COUNT  writes COUNT values "c<CHILD>_<n>" into KEY, reading each back, and keeps
-//                          rewriting the value "last" of KEY\counter, checking every read of it is whole
+//   write KEY COUNT        writes COUNT values "v<n>" = n into KEY, reading each back
 //   race KEY COUNT         writes COUNT values through one handle of KEY while another process deletes
 //                          it: each write succeeds or answers ERROR_KEY_DELETED (then KEY is made anew)
 //   hold KEY MARKER        sets "held" = 1 in KEY, creates the file MARKER and waits to be killed
@@ -15,8 +14,6 @@
 #include <thread>
 
 namespace {
-
-constexpr DWORD kChildren = 4;
 
 bool Fail(const char *what, const std::string &name, LSTATUS status)
 {
@@ -44,29 +41,18 @@ bool ReadDword(HKEY key, const std::string &name, DWORD &value)
     return (type == REG_DWORD && size == sizeof value) || Fail("the type or size of", name, static_cast<LSTATUS>(type));
 }
 
-bool Write(const std::string &path, DWORD child, DWORD count)
+bool Write(const std::string &path, DWORD count)
 {
-    HKEY values = nullptr, counter = nullptr;
-    LSTATUS status = Create(HKEY_CURRENT_USER, path, values);
-    if (status == ERROR_SUCCESS)
-        status = Create(values, "counter", counter);
-    if (status != ERROR_SUCCESS || child >= kChildren)
-        return Fail("creating", path, status);
-    for (DWORD n = 0; n < count; ++n) {
-        std::string name = "c" + std::to_string(child) + "_" + std::to_string(n);
-        DWORD stamp = (child << 16) | n, read = 0;
-        if ((status = WriteDword(values, name, stamp)) != ERROR_SUCCESS)
-            return Fail("writing", name, status);
-        if (!ReadDword(values, name, read) || read != stamp)
-            return Fail("reading back", name, static_cast<LSTATUS>(read));
-        if ((status = WriteDword(counter, "last", stamp)) != ERROR_SUCCESS || !ReadDword(counter, "last", read))
-            return Fail("writing", "last", status);
-        if ((read >> 16) >= kChildren || (read & 0xFFFF) >= count)
-            return Fail("a whole value of", "last", static_cast<LSTATUS>(read)); // a torn or foreign write
+    HKEY key = nullptr;
+    LSTATUS status = Create(HKEY_CURRENT_USER, path, key);
+    for (DWORD n = 0; status == ERROR_SUCCESS && n < count; ++n) {
+        DWORD read = 0;
+        status = WriteDword(key, "v" + std::to_string(n), n);
+        if (status == ERROR_SUCCESS && (!ReadDword(key, "v" + std::to_string(n), read) || read != n))
+            return Fail("reading back", "v" + std::to_string(n), static_cast<LSTATUS>(read));
     }
-    RegCloseKey(counter);
-    RegCloseKey(values);
-    return true;
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS || Fail("writing below", path, status);
 }
 
 bool Race(const std::string &path, DWORD count)
@@ -104,13 +90,13 @@ int main(int argc, char **argv)
 {
     const std::string mode = argc > 2 ? argv[1] : "";
     bool ok = false;
-    if (mode == "write" && argc == 5)
-        ok = Write(argv[2], std::strtoul(argv[3], nullptr, 10), std::strtoul(argv[4], nullptr, 10));
+    if (mode == "write" && argc == 4)
+        ok = Write(argv[2], std::strtoul(argv[3], nullptr, 10));
     else if (mode == "race" && argc == 4)
         ok = Race(argv[2], std::strtoul(argv[3], nullptr, 10));
     else if (mode == "hold" && argc == 4)
         ok = Hold(argv[2], argv[3]);
     else
-        std::fprintf(stderr, "usage: qor_registry_writer write KEY CHILD COUNT | race KEY COUNT | hold KEY MARKER\n");
+        std::fprintf(stderr, "usage: qor_registry_writer write KEY COUNT | race KEY COUNT | hold KEY MARKER\n");
     return ok ? 0 : 1;
 }
