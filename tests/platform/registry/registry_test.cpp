@@ -3,6 +3,7 @@
 // deletion, handles and access, processes at once (a deleter racing a writer, a killed writer);
 // POSIX-only: the store's file, its refusal of damaged files, its faults.
 #include "QorPlatform.h"
+#include "QorRegistry.h"
 
 #include "QorChildProcess.h"
 #include "QorKnownDifference.h"
@@ -45,21 +46,6 @@ LSTATUS Query(HKEY key, const char *name, void *data = nullptr, DWORD size = 0, 
     return status;
 }
 
-void DeleteTree(HKEY parent, const char *name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    char child[512]; // room for names longer than Windows allows, which Wine accepts
-    DWORD size = sizeof child;
-    while (RegEnumKeyExA(key, 0, child, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-        DeleteTree(key, child);
-        size = sizeof child;
-    }
-    RegCloseKey(key);
-    RegDeleteKeyA(parent, name);
-}
-
 // The names that enumeration lists, sub-keys or values.
 std::vector<std::string> Names(HKEY key, bool subKeys)
 {
@@ -88,7 +74,8 @@ protected:
     void TearDown() override
     {
         RegCloseKey(m_key);
-        DeleteTree(HKEY_CURRENT_USER, m_path.c_str());
+        CQorRegistry cleaner;
+        cleaner.RecurseDeleteKey(("HKEY_CURRENT_USER\\" + m_path).c_str());
         RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\QorUtilTests"); // fails while other tests' keys remain
     }
     std::string m_path;
@@ -131,6 +118,7 @@ TEST_F(Registry, KeysOpenAndCreateByPath)
     RegCloseKey(key);
     QOR_EXPECT_BROKEN_ON_WINE(Create(m_key, std::string(256, 'k').c_str(), key) != ERROR_SUCCESS,
                               "Wine accepts key names longer than 255 characters");
+    RegDeleteKeyA(m_key, std::string(256, 'k').c_str()); // too long for the enumeration that cleans up
     std::string levels;
     for (int depth = 4; depth <= 512; ++depth) // m_key is 3 levels below its root
         levels += "d\\";
