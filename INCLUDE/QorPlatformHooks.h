@@ -1,7 +1,8 @@
 // QorPlatformHooks.h: what a POSIX application sets up where Windows has a system facility of its own.
 // String resources: Windows reads them from a module's resource section; on POSIX an application
 // registers its module's string table here. Debugger output and message boxes go to settable handlers.
-// Fault injection lets tests make a platform call fail on purpose. None of this exists on Windows.
+// Registry batches group changes into one transaction. Fault injection lets tests make a platform
+// call fail on purpose. None of this exists on Windows.
 #pragma once
 
 #include "QorWinTypes.h"
@@ -43,6 +44,21 @@ QORUTIL_API QOR_MESSAGE_BOX_HANDLER QorSetMessageBoxHandler(QOR_MESSAGE_BOX_HAND
 // write: the call writes half of the bytes and succeeds without an error.
 QORUTIL_API void QorInjectFault(const char *function, unsigned nth, DWORD error);
 QORUTIL_API void QorClearFaults(void);
+
+// Registry batches. Every registry change that the calling thread makes between
+// QorRegistryBeginBatch and QorRegistryCommitBatch is one transaction of the registry store: other
+// processes see all of it at the commit or none of it, and a failed commit, QorRegistryAbortBatch
+// or the end of the process (a crash or a kill included) before the commit leaves none of it. The
+// root keys share one store, so a batch spans them all. A registry call that fails inside the batch
+// changes nothing and leaves the batch open. While a batch is open, other threads' registry calls
+// wait for its end and other processes' changes wait (up to 30 seconds, then ERROR_BUSY), so keep a
+// batch short. Each function returns a Win32 error number: ERROR_INVALID_STATE for a second begin
+// on the same thread or an end without a batch of the thread; a begin that fails (ERROR_BUSY, the
+// registry's own errors) opens nothing. Windows has no such batch: the registry there applies each
+// change on its own.
+QORUTIL_API LSTATUS QorRegistryBeginBatch(void);
+QORUTIL_API LSTATUS QorRegistryCommitBatch(void);
+QORUTIL_API LSTATUS QorRegistryAbortBatch(void);
 
 // Test aid: how many handles (files, mutexes, ...) this process holds open, so a test can check that
 // an operation closes every handle it opened.

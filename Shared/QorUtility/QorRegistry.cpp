@@ -8,6 +8,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -374,22 +376,34 @@ HRESULT CQorRegistry::EnumValue(DWORD index, char *name, DWORD *nameSize, DWORD 
 
 HRESULT CQorRegistry::RecurseDeleteSubKey(const char *subKey)
 {
-    CQorRegistry key;
-    HRESULT result = key.Open(m_hKey, subKey, KEY_ALL_ACCESS);
-    if (result < 0)
-        return result;
-    // Index 0 every time: each child found is gone before the next question.
-    for (;;) {
+    // Depth first without recursion, so no tree can exhaust the stack: `open` holds the keys from
+    // `subKey` down to the one being emptied, each below the one before it. A key goes once it has no
+    // sub-key left; index 0 is asked every time because each child found is gone before the next question.
+    std::vector<std::unique_ptr<CQorRegistry>> open;
+    std::vector<CQorString> names;
+    auto descend = [&](HKEY parent, const char *name) {
+        auto key = std::make_unique<CQorRegistry>();
+        HRESULT opened = key->Open(parent, name, KEY_ALL_ACCESS);
+        if (opened >= 0) {
+            open.push_back(std::move(key));
+            names.emplace_back(name);
+        }
+        return opened;
+    };
+    HRESULT result = descend(m_hKey, subKey);
+    while (result >= 0 && !open.empty()) {
         char child[kKeyNameBufferSize];
         DWORD childSize = kKeyNameBufferSize;
-        if (key.EnumKey(0, child, &childSize) < 0)
-            break;
-        result = key.RecurseDeleteSubKey(child);
-        if (result < 0)
-            return result;
+        if (open.back()->EnumKey(0, child, &childSize) >= 0) {
+            result = descend(open.back()->m_hKey, child);
+            continue;
+        }
+        CQorString name = names.back();
+        open.pop_back(); // closed before it is deleted
+        names.pop_back();
+        result = MemberCode(RegDeleteKeyA(open.empty() ? m_hKey : open.back()->m_hKey, name));
     }
-    key.Close();
-    return MemberCode(RegDeleteKeyA(m_hKey, subKey));
+    return result;
 }
 
 HRESULT CQorRegistry::RecurseDeleteKey(const char *path)

@@ -1,21 +1,35 @@
-// qor_registry_writer.cpp: a child of the multi-process registry test. Usage: qor_registry_writer KEY CHILD
-// COUNT. Below HKEY_CURRENT_USER\KEY it writes COUNT distinct values "c<CHILD>_<n>", reading each back,
-// and keeps rewriting the shared value "last" of the sub-key "counter", checking every read of it is whole.
-// Exit status 0 when every write and read was right; a failure is described on stderr.
+// qor_registry_writer.cpp: a child of the multi-process registry tests; every key is below
+// HKEY_CURRENT_USER. Exit status 0 when every call answered as expected; a failure is described on stderr.
+//   write KEY COUNT        writes COUNT values "v<n>" = n into KEY, reading each back
+//   race KEY COUNT         writes COUNT values through one handle of KEY while another process deletes
+//                          it: each write succeeds or answers ERROR_KEY_DELETED (then KEY is made anew)
+//   hold KEY MARKER        sets "held" = 1 in KEY, creates the file MARKER and waits to be killed
 #include "QorWinTypes.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
-
-constexpr DWORD kChildren = 4;
 
 bool Fail(const char *what, const std::string &name, LSTATUS status)
 {
     std::fprintf(stderr, "qor_registry_writer: %s %s failed with %ld\n", what, name.c_str(), static_cast<long>(status));
     return false;
+}
+
+LSTATUS Create(HKEY parent, const std::string &path, HKEY &key)
+{
+    return RegCreateKeyExA(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                           nullptr);
+}
+
+LSTATUS WriteDword(HKEY key, const std::string &name, DWORD value)
+{
+    return RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
 }
 
 bool ReadDword(HKEY key, const std::string &name, DWORD &value)
@@ -24,55 +38,65 @@ bool ReadDword(HKEY key, const std::string &name, DWORD &value)
     LSTATUS status = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&value), &size);
     if (status != ERROR_SUCCESS)
         return Fail("reading", name, status);
-    if (type != REG_DWORD || size != sizeof value)
-        return Fail("the type or size of", name, static_cast<LSTATUS>(type));
-    return true;
+    return (type == REG_DWORD && size == sizeof value) || Fail("the type or size of", name, static_cast<LSTATUS>(type));
 }
 
-bool WriteDword(HKEY key, const std::string &name, DWORD value)
+bool Write(const std::string &path, DWORD count)
 {
-    LSTATUS status = RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
-    return status == ERROR_SUCCESS || Fail("writing", name, status);
-}
-
-bool Run(HKEY values, HKEY counter, DWORD child, DWORD count)
-{
-    for (DWORD n = 0; n < count; ++n) {
-        std::string name = "c" + std::to_string(child) + "_" + std::to_string(n);
-        DWORD stamp = (child << 16) | n, read = 0;
-        if (!WriteDword(values, name, stamp) || !ReadDword(values, name, read))
-            return false;
-        if (read != stamp)
-            return Fail("reading back", name, static_cast<LSTATUS>(read));
-        if (!WriteDword(counter, "last", stamp) || !ReadDword(counter, "last", read))
-            return false;
-        if ((read >> 16) >= kChildren || (read & 0xFFFF) >= count)
-            return Fail("a whole value of", "last", static_cast<LSTATUS>(read)); // a torn or foreign write
+    HKEY key = nullptr;
+    LSTATUS status = Create(HKEY_CURRENT_USER, path, key);
+    for (DWORD n = 0; status == ERROR_SUCCESS && n < count; ++n) {
+        DWORD read = 0;
+        status = WriteDword(key, "v" + std::to_string(n), n);
+        if (status == ERROR_SUCCESS && (!ReadDword(key, "v" + std::to_string(n), read) || read != n))
+            return Fail("reading back", "v" + std::to_string(n), static_cast<LSTATUS>(read));
     }
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS || Fail("writing below", path, status);
+}
+
+bool Race(const std::string &path, DWORD count)
+{
+    HKEY key = nullptr;
+    for (DWORD n = 0; n < count; ++n) {
+        LSTATUS status = key ? WriteDword(key, "v" + std::to_string(n), n) : ERROR_KEY_DELETED;
+        if (status == ERROR_KEY_DELETED) { // deleted under us: the next write goes to a new key
+            RegCloseKey(key);
+            key = nullptr;
+            status = Create(HKEY_CURRENT_USER, path, key);
+        }
+        if (status != ERROR_SUCCESS)
+            return Fail("writing below", path, status);
+    }
+    RegCloseKey(key);
     return true;
+}
+
+bool Hold(const std::string &path, const char *marker)
+{
+    HKEY key = nullptr;
+    LSTATUS status = Create(HKEY_CURRENT_USER, path, key);
+    if (status != ERROR_SUCCESS || (status = WriteDword(key, "held", 1)) != ERROR_SUCCESS)
+        return Fail("writing below", path, status);
+    if (FILE *file = std::fopen(marker, "w"))
+        std::fclose(file);
+    for (;;)
+        std::this_thread::sleep_for(std::chrono::seconds(1));
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: qor_registry_writer KEY CHILD COUNT\n");
-        return 2;
-    }
-    std::string path = argv[1];
-    DWORD child = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
-    DWORD count = static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10));
-    HKEY values = nullptr, counter = nullptr;
-    LSTATUS status = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_ALL_ACCESS, nullptr, &values, nullptr);
-    if (status == ERROR_SUCCESS)
-        status = RegCreateKeyExA(values, "counter", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                                 &counter, nullptr);
-    if (status != ERROR_SUCCESS)
-        return Fail("creating", path, status) ? 0 : 1;
-    bool ok = child < kChildren && Run(values, counter, child, count);
-    RegCloseKey(counter);
-    RegCloseKey(values);
+    const std::string mode = argc > 2 ? argv[1] : "";
+    bool ok = false;
+    if (mode == "write" && argc == 4)
+        ok = Write(argv[2], std::strtoul(argv[3], nullptr, 10));
+    else if (mode == "race" && argc == 4)
+        ok = Race(argv[2], std::strtoul(argv[3], nullptr, 10));
+    else if (mode == "hold" && argc == 4)
+        ok = Hold(argv[2], argv[3]);
+    else
+        std::fprintf(stderr, "usage: qor_registry_writer write KEY COUNT | race KEY COUNT | hold KEY MARKER\n");
     return ok ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include <thread>
 
 #if !defined(_WIN32)
+#  include <signal.h>
 #  include <spawn.h>
 #  include <sys/wait.h>
 extern char **environ;
@@ -60,6 +61,13 @@ int ChildProcess::Wait()
 
 bool ChildProcess::Running() { return m_started && !m_waited && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
 
+void ChildProcess::Kill()
+{
+    if (m_started && !m_waited)
+        TerminateProcess(m_process, 137);
+    Wait();
+}
+
 #else
 
 ChildProcess::ChildProcess(const std::string &helper, const std::vector<std::string> &arguments)
@@ -94,6 +102,13 @@ bool ChildProcess::Running()
     m_waited = true;
     m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return false;
+}
+
+void ChildProcess::Kill()
+{
+    if (m_started && !m_waited)
+        kill(m_pid, SIGKILL);
+    Wait();
 }
 
 #endif

@@ -23,6 +23,8 @@ public:
     int Wait();
     // False once the child has ended.
     bool Running();
+    // Ends the child at once, as a crash would (SIGKILL; TerminateProcess on Windows), and waits for it.
+    void Kill();
 
 private:
     bool m_started = false;

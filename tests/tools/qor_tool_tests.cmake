@@ -28,7 +28,7 @@ qor_tool_test(reg_dword_too_large ARGS reg add HKCU\\Software\\QorUtilTests\\Too
 qor_tool_test(reg_unknown_type ARGS reg add HKCU\\Software\\QorUtilTests\\Tool --value n --type REG_TEXT
   --data x EXIT 2 STDERR "^qor: unknown value type 'REG_TEXT'" STDERR_LINES 1)
 qor_tool_test(reg_missing_key ARGS reg query HKCU\\Software\\QorUtilTests\\NoSuchKey EXIT 1
-  STDERR "^qor: cannot open HKEY_CURRENT_USER\\\\Software\\\\QorUtilTests\\\\NoSuchKey: 0xC0070002" STDERR_LINES 1)
+  STDERR "^qor: cannot open 'HKEY_CURRENT_USER\\\\Software\\\\QorUtilTests\\\\NoSuchKey': 0xC0070002 \\(" STDERR_LINES 1)
 qor_tool_test(reg_add_query ARGS reg add HKCU\\Software\\QorUtilTests\\Tool --value Count --type REG_DWORD --data 26
   EXIT 0 STDOUT "completed successfully")
 qor_tool_test(reg_query_value ARGS reg query HKCU\\Software\\QorUtilTests\\Tool --value count EXIT 0

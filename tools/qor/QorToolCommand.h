@@ -25,6 +25,10 @@ public:
 // A number of 32 bits at most: decimal (a sign allowed) or hexadecimal with 0x; UsageError otherwise.
 uint32_t ParseNumber32(const std::string &text);
 
+// `input` quoted for an error line: control bytes written as \xNN, and cut behind 100 characters
+// with "..." so that no argument or file content runs an error line long.
+std::string Echo(const std::string &input);
+
 void AddHrCommand(CLI::App &app);
 void AddRegCommand(CLI::App &app);
 void AddLocationsCommand(CLI::App &app);

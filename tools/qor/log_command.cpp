@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <thread>
@@ -18,26 +19,46 @@ namespace {
 
 void PrintPath() { std::cout << CQorError::ErrorLogPath().GetString() << "\n"; }
 
-void WriteLine(const std::string &codeText, const std::vector<std::string> &texts)
+// The error log's folder, made with its parents when missing, as an installer would; CommandError
+// naming the folder and the reason when it cannot be made.
+void MakeLogFolder(const std::string &logPath)
+{
+    size_t separator = logPath.find_last_of("/\\");
+    if (separator == std::string::npos || separator == 0)
+        return;
+    std::error_code error;
+    std::filesystem::create_directories(logPath.substr(0, separator), error);
+    if (error)
+        throw CommandError("cannot create the error log's folder " + Echo(logPath.substr(0, separator)) + ": " +
+                           error.message());
+}
+
+void WriteLine(const std::string &codeText, const std::vector<std::string> &texts, bool raw)
 {
     if (texts.size() > 4)
         throw UsageError("a log line holds at most four texts");
+    // A line break inside a text would start a line of its own that looks like any other.
+    for (const std::string &text : texts)
+        if (!raw && text.find_first_of("\r\n") != std::string::npos)
+            throw UsageError("the text " + Echo(text) + " holds a line break; --raw writes texts unchanged");
     if (!CQorError::TraceEnabled())
         throw CommandError("tracing is disabled for this user; 'qor log enable' turns it on");
     const char *t[4] = {nullptr, nullptr, nullptr, nullptr};
     for (size_t i = 0; i < texts.size(); ++i)
         t[i] = texts[i].c_str();
     CQorError code((HRESULT)ParseNumber32(codeText));
+    const std::string path = CQorError::ErrorLogPath().GetString();
+    MakeLogFolder(path);
     // Another process may hold the file alone for a moment while it checks whether the log needs
     // shortening: a failed open is tried again for a while before giving up.
-    bool opened = false;
-    for (int attempt = 0; attempt < 50 && !opened; ++attempt) {
-        opened = CQorError(CQorError::OpenErrorLog()).Succeeded();
-        if (!opened)
+    CQorError opened(E_FAIL);
+    for (int attempt = 0; attempt < 50 && opened.Failed(); ++attempt) {
+        opened = CQorError(CQorError::OpenErrorLog());
+        if (opened.Failed())
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    if (!opened)
-        throw CommandError("cannot open the error log " + std::string(CQorError::ErrorLogPath().GetString()));
+    if (opened.Failed())
+        throw CommandError("cannot open the error log " + Echo(path) + ": " + (const char *)opened);
     code.Log(t[0], t[1], t[2], t[3]);
     CQorError::FlushTrace();
 }
@@ -99,9 +120,11 @@ void AddLogCommand(CLI::App &app)
     auto code = std::make_shared<std::string>();
     auto texts = std::make_shared<std::vector<std::string>>();
     write->add_option("code", *code, "Result code of the line (0x80004005, -2147467259)")->required();
+    auto raw = std::make_shared<bool>(false);
     write->add_option("texts", *texts, "Up to four texts, each after a TAB");
-    write->footer("Example:\n  qor log write 0x80004005 \"backup\" \"disk full\"");
-    write->callback([code, texts] { WriteLine(*code, *texts); });
+    write->add_flag("--raw", *raw, "Write texts holding CR or LF unchanged (they are refused otherwise)");
+    write->footer("The log's folder is created when missing.\nExample:\n  qor log write 0x80004005 \"backup\" \"disk full\"");
+    write->callback([code, texts, raw] { WriteLine(*code, *texts, *raw); });
 
     CLI::App *tail = log->add_subcommand("tail", "Print the last lines of the error log");
     auto count = std::make_shared<size_t>(10);

@@ -3,6 +3,22 @@
 #include "QorToolCommand.h"
 
 #include <iostream>
+#include <string>
+
+namespace {
+
+// An error as one line of sensible length, whatever input it repeats: CLI11's messages quote
+// arguments whole.
+std::string OneLine(const std::string &message)
+{
+    const size_t kLongest = 400;
+    std::string line;
+    for (char ch : message.substr(0, kLongest))
+        line += (unsigned char)ch < 0x20 || ch == 0x7F ? '?' : ch;
+    return message.size() > kLongest ? line + "..." : line;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -22,13 +38,13 @@ int main(int argc, char **argv)
     } catch (const CLI::CallForVersion &version) {
         return app.exit(version);
     } catch (const CLI::ParseError &error) {
-        std::cerr << "qor: " << error.what() << " (see qor --help)\n";
+        std::cerr << "qor: " << OneLine(error.what()) << " (see qor --help)\n";
         return 2;
     } catch (const qor::tool::UsageError &error) {
-        std::cerr << "qor: " << error.what() << "\n";
+        std::cerr << "qor: " << OneLine(error.what()) << "\n";
         return 2;
     } catch (const qor::tool::CommandError &error) {
-        std::cerr << "qor: " << error.what() << "\n";
+        std::cerr << "qor: " << OneLine(error.what()) << "\n";
         return 1;
     }
     return 0;

@@ -1,12 +1,12 @@
 // reg_command.cpp: `qor reg query|add|delete|export|import`: the registry from the shell, in the
-// manner of the platform's reg.exe, through CQorRegistry. An import is checked whole before anything
-// changes, and a failure while applying it puts back every key it had touched.
+// manner of the platform's reg.exe. Names are checked before anything changes; imports apply all or
+// nothing (registry_import.h).
 #include "QorToolCommand.h"
 #include "registry_file.h"
+#include "registry_import.h"
+#include "registry_tree.h"
 
-#include "QorError.h"
-#include "QorRegistry.h"
-
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -20,198 +20,24 @@ namespace qor::tool {
 
 namespace {
 
-// What CQorRegistry answers, by its member rule, for these registry errors.
-const HRESULT kMoreData = QorHResultFromWin32Member(ERROR_MORE_DATA);
-const HRESULT kNotFound = QorHResultFromWin32Member(ERROR_FILE_NOT_FOUND);
-const HRESULT kNoMoreItems = QorHResultFromWin32Member(ERROR_NO_MORE_ITEMS);
-const DWORD kMaxValueName = 16384; // the registry's longest value name, with terminator
-const DWORD kMaxKeyName = 256;
-
-// CQorRegistry with its handle at hand, for the value types that the class has no overload for.
-class ToolKey : public CQorRegistry {
-public:
-    HKEY Handle() const { return m_hKey; }
-};
-
-// "0xC0070002 (The system cannot find the file specified.)", for example
-std::string ResultText(HRESULT code)
-{
-    CQorError error(code);
-    std::string text = (const char *)error;
-    while (!text.empty() && std::strchr("\r\n .", text.back()) != nullptr)
-        text.pop_back();
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%08lX", (unsigned long)(DWORD)code);
-    return text.empty() ? hex : std::string(hex) + " (" + text + ")";
-}
-
 std::string FullPath(const std::string &path)
 {
     std::string full = ExpandRootName(path);
     if (full.empty())
-        throw UsageError("'" + path + "' does not begin with a root key (HKLM, HKCU, HKCR, HKU, HKCC or a full name)");
+        throw UsageError(Echo(path) + " does not begin with a root key (HKLM, HKCU, HKCR, HKU, HKCC or a full name)");
+    std::string problem = KeyPathProblem(full);
+    if (!problem.empty())
+        throw UsageError(Echo(path) + ": " + problem);
     return full;
 }
 
-bool HasSubKeyPart(const std::string &fullPath) { return fullPath.find('\\') != std::string::npos; }
-
-void OpenKey(ToolKey &key, const std::string &path, REGSAM access)
+ScopedRegistryKey OpenKey(const std::string &path, REGSAM access)
 {
-    HRESULT result = key.Open(path.c_str(), access);
-    if (result < 0)
-        throw CommandError("cannot open " + path + ": " + ResultText(result));
-}
-
-bool KeyExists(const std::string &path)
-{
-    CQorRegistry key;
-    return key.Open(path.c_str(), KEY_READ) >= 0;
-}
-
-std::vector<RegistryFileValue> ReadValues(ToolKey &key, const std::string &path)
-{
-    std::vector<RegistryFileValue> values;
-    std::vector<char> name(kMaxValueName);
-    std::string data(4096, '\0');
-    for (DWORD index = 0;;) {
-        DWORD nameSize = kMaxValueName, dataSize = (DWORD)data.size(), type = 0;
-        HRESULT result = key.EnumValue(index, name.data(), &nameSize, &type,
-                                       reinterpret_cast<unsigned char *>(&data[0]), &dataSize);
-        if (result == kMoreData && dataSize > data.size()) {
-            data.resize(dataSize);
-            continue;
-        }
-        if (result == kNoMoreItems)
-            return values;
-        if (result < 0)
-            throw CommandError("cannot read the values of " + path + ": " + ResultText(result));
-        RegistryFileValue value;
-        value.name.assign(name.data(), nameSize);
-        value.type = type;
-        value.data = data.substr(0, dataSize);
-        values.push_back(value);
-        ++index;
-    }
-}
-
-std::vector<std::string> ReadSubKeys(ToolKey &key, const std::string &path)
-{
-    std::vector<std::string> names;
-    char name[kMaxKeyName];
-    for (DWORD index = 0;; ++index) {
-        DWORD nameSize = kMaxKeyName;
-        HRESULT result = key.EnumKey(index, name, &nameSize);
-        if (result == kNoMoreItems)
-            return names;
-        if (result < 0)
-            throw CommandError("cannot list the sub-keys of " + path + ": " + ResultText(result));
-        names.emplace_back(name, nameSize);
-    }
-}
-
-// The key at `path` and everything below it, each key before its sub-keys.
-void ReadTree(const std::string &path, std::vector<RegistryFileKey> &keys)
-{
-    ToolKey key;
-    OpenKey(key, path, KEY_READ);
-    RegistryFileKey block;
-    block.path = path;
-    block.values = ReadValues(key, path);
-    keys.push_back(block);
-    for (const std::string &child : ReadSubKeys(key, path))
-        ReadTree(path + "\\" + child, keys);
-}
-
-void WriteValue(ToolKey &key, const RegistryFileValue &value)
-{
-    LONG status = value.remove ? RegDeleteValueA(key.Handle(), value.name.c_str())
-                               : RegSetValueExA(key.Handle(), value.name.c_str(), 0, value.type,
-                                                reinterpret_cast<const BYTE *>(value.data.data()), (DWORD)value.data.size());
-    if (value.remove && status == ERROR_FILE_NOT_FOUND)
-        return; // deleting what is not there leaves what was asked for
+    ScopedRegistryKey key;
+    LSTATUS status = OpenPath(path, access, false, key);
     if (status != ERROR_SUCCESS)
-        throw CommandError("cannot " + std::string(value.remove ? "delete" : "set") + " the value '" + value.name +
-                           "': " + ResultText(QorHResultFromWin32((DWORD)status)));
-}
-
-void DeleteTree(const std::string &path)
-{
-    CQorRegistry key;
-    HRESULT result = key.RecurseDeleteKey(path.c_str());
-    if (result < 0 && result != kNotFound)
-        throw CommandError("cannot delete " + path + ": " + ResultText(result));
-}
-
-void ApplyKey(const RegistryFileKey &block)
-{
-    if (block.remove) {
-        DeleteTree(block.path);
-        return;
-    }
-    ToolKey key;
-    HRESULT result = key.Create(block.path.c_str());
-    if (result < 0)
-        throw CommandError("cannot create " + block.path + ": " + ResultText(result));
-    for (const RegistryFileValue &value : block.values)
-        WriteValue(key, value);
-}
-
-// What an import changes below one key, kept so that it can be put back: the key's whole tree as it
-// was, or its absence.
-struct Snapshot {
-    std::string path;
-    bool existed = false;
-    std::vector<RegistryFileKey> tree;
-};
-
-// The highest key on the way to `path` that does not exist yet (or `path` itself), as it is now.
-Snapshot TakeSnapshot(const std::string &path)
-{
-    Snapshot snapshot;
-    size_t end = path.find('\\');
-    do {
-        end = path.find('\\', end + 1);
-        snapshot.path = path.substr(0, end);
-    } while (end != std::string::npos && KeyExists(snapshot.path));
-    snapshot.existed = KeyExists(snapshot.path);
-    if (snapshot.existed)
-        ReadTree(snapshot.path, snapshot.tree);
-    return snapshot;
-}
-
-void Restore(const Snapshot &snapshot)
-{
-    if (KeyExists(snapshot.path))
-        DeleteTree(snapshot.path);
-    for (const RegistryFileKey &block : snapshot.tree)
-        ApplyKey(block);
-}
-
-void Import(const std::vector<RegistryFileKey> &keys, const std::string &fileName)
-{
-    std::vector<Snapshot> snapshots;
-    try {
-        for (const RegistryFileKey &block : keys) {
-            snapshots.push_back(TakeSnapshot(block.path));
-            try {
-                ApplyKey(block);
-            } catch (const CommandError &error) {
-                throw CommandError(fileName + ":" + std::to_string(block.line) + ": " + error.what());
-            }
-        }
-    } catch (const CommandError &error) {
-        // Later snapshots were taken after earlier changes: putting them back newest first ends
-        // with each key as it was before the import.
-        std::string undoFailures;
-        for (auto snapshot = snapshots.rbegin(); snapshot != snapshots.rend(); ++snapshot) {
-            try {
-                Restore(*snapshot);
-            } catch (const CommandError &undo) {
-                undoFailures += std::string("; undoing failed too: ") + undo.what();
-            }
-        }
-        throw CommandError(error.what() + undoFailures);
-    }
+        throw CommandError("cannot open " + Echo(path) + ": " + StatusText(status));
+    return key;
 }
 
 std::string TypeName(DWORD type)
@@ -220,7 +46,9 @@ std::string TypeName(DWORD type)
                                         "REG_DWORD", "REG_DWORD_BIG_ENDIAN", "REG_LINK", "REG_MULTI_SZ",
                                         "REG_RESOURCE_LIST", "REG_FULL_RESOURCE_DESCRIPTOR",
                                         "REG_RESOURCE_REQUIREMENTS_LIST", "REG_QWORD"};
-    return type < sizeof names / sizeof names[0] ? names[type] : "REG_0x" + std::to_string(type);
+    char number[16];
+    std::snprintf(number, sizeof number, "REG_0x%lX", (unsigned long)type);
+    return type < sizeof names / sizeof names[0] ? names[type] : number;
 }
 
 // The data as reg.exe shows it: texts as they are, numbers in hexadecimal, lists joined with \0,
@@ -277,9 +105,8 @@ std::string ValueLine(const RegistryFileValue &value)
 
 void Query(const std::string &path, const std::string *valueName)
 {
-    ToolKey key;
-    OpenKey(key, path, KEY_READ);
-    std::vector<RegistryFileValue> values = ReadValues(key, path);
+    ScopedRegistryKey key = OpenKey(path, KEY_READ);
+    std::vector<RegistryFileValue> values = ReadValues(key.Get(), path);
     std::string out = "\n" + path + "\n";
     if (valueName != nullptr) {
         bool found = false;
@@ -289,13 +116,13 @@ void Query(const std::string &path, const std::string *valueName)
                 found = true;
             }
         if (!found)
-            throw CommandError("the value '" + *valueName + "' does not exist in " + path);
+            throw CommandError("the value " + Echo(*valueName) + " does not exist in " + Echo(path));
         std::cout << out << "\n";
         return;
     }
     for (const RegistryFileValue &value : values)
         out += ValueLine(value);
-    std::vector<std::string> children = ReadSubKeys(key, path);
+    std::vector<std::string> children = ReadSubKeys(key.Get(), path);
     if (!children.empty())
         out += "\n";
     for (const std::string &child : children)
@@ -314,7 +141,7 @@ DWORD ParseType(const std::string &name)
     for (const auto &row : types)
         if (_stricmp(row.name, name.c_str()) == 0)
             return row.type;
-    throw UsageError("unknown value type '" + name + "' (REG_SZ, REG_EXPAND_SZ, REG_DWORD, REG_QWORD, REG_BINARY, "
+    throw UsageError("unknown value type " + Echo(name) + " (REG_SZ, REG_EXPAND_SZ, REG_DWORD, REG_QWORD, REG_BINARY, "
                      "REG_MULTI_SZ, REG_NONE)");
 }
 
@@ -325,8 +152,9 @@ unsigned long long ParseNumber(const std::string &text, unsigned long long limit
     char *end = nullptr;
     errno = 0;
     unsigned long long value = std::strtoull(digits, &end, hex ? 16 : 10);
-    if (text.empty() || end == digits || *end != '\0' || errno != 0 || value > limit || digits[0] == '-' || digits[0] == '+')
-        throw UsageError("'" + text + "' is not a " + typeName + " number (decimal, or hexadecimal with 0x)");
+    // strtoull would skip blanks and take a sign: a number is digits from its first character on.
+    if (!std::isxdigit((unsigned char)digits[0]) || *end != '\0' || errno != 0 || value > limit)
+        throw UsageError(Echo(text) + " is not a " + typeName + " number (decimal, or hexadecimal with 0x)");
     return value;
 }
 
@@ -351,7 +179,7 @@ std::string EncodeData(DWORD type, const std::string &data)
             size_t separator = data.find("\\0", at);
             std::string item = data.substr(at, separator == std::string::npos ? std::string::npos : separator - at);
             if (item.empty())
-                throw UsageError("a REG_MULTI_SZ list cannot hold an empty string ('" + data + "')");
+                throw UsageError("a REG_MULTI_SZ list cannot hold an empty string (" + Echo(data) + ")");
             list += item + '\0';
             if (separator == std::string::npos)
                 break;
@@ -361,7 +189,7 @@ std::string EncodeData(DWORD type, const std::string &data)
     }
     default: {
         if (data.size() % 2 != 0 || data.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-            throw UsageError("'" + data + "' is not hexadecimal bytes (pairs of digits, like 01FF)");
+            throw UsageError(Echo(data) + " is not hexadecimal bytes (pairs of digits, like 01FF)");
         std::string bytes;
         for (size_t at = 0; at < data.size(); at += 2)
             bytes += (char)std::stoul(data.substr(at, 2), nullptr, 16);
@@ -374,7 +202,7 @@ std::string ReadWholeFile(const std::string &fileName)
 {
     std::ifstream file(fileName, std::ios::binary);
     if (!file)
-        throw CommandError("cannot read " + fileName + ": " + std::strerror(errno));
+        throw CommandError("cannot read " + Echo(fileName) + ": " + std::strerror(errno));
     std::ostringstream bytes;
     bytes << file.rdbuf();
     return bytes.str();
@@ -438,18 +266,20 @@ void AddAdd(CLI::App &reg, const std::shared_ptr<RegOptions> &options)
         const bool named = ValueNamed(value, *options);
         if (!named && (type->count() || data->count()))
             throw UsageError("--type and --data need --value or --default");
-        if (!HasSubKeyPart(path))
-            throw UsageError("'" + options->key + "' is a root key; name a key below it");
-        RegistryFileKey block;
-        block.path = path;
+        if (IsRootPath(path))
+            throw UsageError(Echo(options->key) + " is a root key; name a key below it");
+        ScopedRegistryKey key;
+        LSTATUS status = OpenPath(path, KEY_ALL_ACCESS, true, key);
+        if (status != ERROR_SUCCESS)
+            throw CommandError("cannot create " + Echo(path) + ": " + StatusText(status));
         if (named) {
-            RegistryFileValue item;
-            item.name = options->value;
-            item.type = ParseType(options->type);
-            item.data = EncodeData(item.type, options->data);
-            block.values.push_back(item);
+            const DWORD valueType = ParseType(options->type);
+            const std::string bytes = EncodeData(valueType, options->data);
+            status = RegSetValueExA(key.Get(), options->value.c_str(), 0, valueType,
+                                    reinterpret_cast<const BYTE *>(bytes.data()), (DWORD)bytes.size());
+            if (status != ERROR_SUCCESS)
+                throw CommandError("cannot set the value " + Echo(options->value) + ": " + StatusText(status));
         }
-        ApplyKey(block);
         Succeeded();
     });
 }
@@ -467,17 +297,17 @@ void AddDelete(CLI::App &reg, const std::shared_ptr<RegOptions> &options)
         const bool named = ValueNamed(value, *options);
         if (named && options->tree)
             throw UsageError("--value or --default and --tree do not go together");
-        ToolKey key;
-        OpenKey(key, path, KEY_ALL_ACCESS);
+        if (!named && IsRootPath(path))
+            throw UsageError(Echo(options->key) + " is a root key, which cannot be deleted");
+        ScopedRegistryKey key = OpenKey(path, KEY_ALL_ACCESS);
         if (named) {
-            HRESULT result = key.DeleteValue(options->value.c_str());
-            if (result < 0)
-                throw CommandError("cannot delete the value '" + options->value + "' of " + path + ": " + ResultText(result));
+            LSTATUS status = RegDeleteValueA(key.Get(), options->value.c_str());
+            if (status != ERROR_SUCCESS)
+                throw CommandError("cannot delete the value " + Echo(options->value) + " of " + Echo(path) + ": " +
+                                   StatusText(status));
         } else {
-            if (!HasSubKeyPart(path))
-                throw UsageError("'" + options->key + "' is a root key, which cannot be deleted");
-            if (!options->tree && !ReadSubKeys(key, path).empty())
-                throw CommandError(path + " has sub-keys: add --tree to delete the whole tree");
+            if (!options->tree && !ReadSubKeys(key.Get(), path).empty())
+                throw CommandError(Echo(path) + " has sub-keys: add --tree to delete the whole tree");
             key.Close();
             DeleteTree(path);
         }
@@ -492,13 +322,12 @@ void AddExport(CLI::App &reg, const std::shared_ptr<RegOptions> &options)
     exporter->add_option("FILE", options->file, "The file to write (replaced when it exists)")->required();
     exporter->footer("Example:\n  qor reg export \"HKCU\\Software\\Tolmar Technology\" tolmar.reg");
     exporter->callback([options] {
-        std::vector<RegistryFileKey> keys;
-        ReadTree(FullPath(options->key), keys);
+        std::vector<RegistryFileKey> keys = ReadTree(FullPath(options->key));
         std::ofstream file(options->file, std::ios::binary | std::ios::trunc);
         file << FormatRegistryFile(keys);
         file.close();
         if (!file)
-            throw CommandError("cannot write " + options->file);
+            throw CommandError("cannot write " + Echo(options->file));
         Succeeded();
     });
 }
@@ -507,14 +336,12 @@ void AddImport(CLI::App &reg, const std::shared_ptr<RegOptions> &options)
 {
     CLI::App *importer = reg.add_subcommand("import", "Apply a registry file (REGEDIT4 or version 5.00): all or nothing");
     importer->add_option("FILE", options->file, "The registry file")->required();
-    importer->footer("The whole file is checked first; when applying it fails, every key it touched is put back.\n"
+    importer->footer("The whole file is checked first. On Linux the import is one transaction: a failure or a kill\n"
+                     "leaves the registry as it was. On Windows a failure puts back each change that still holds.\n"
                      "Example:\n  qor reg import tolmar.reg");
     importer->callback([options] {
         std::vector<RegistryFileKey> keys = ParseRegistryFile(ReadWholeFile(options->file), options->file);
-        for (const RegistryFileKey &block : keys)
-            if (!HasSubKeyPart(block.path))
-                throw UsageError(options->file + ":" + std::to_string(block.line) + ": a root key itself cannot be imported");
-        Import(keys, options->file);
+        ImportRegistryFile(keys, options->file);
         Succeeded();
     });
 }

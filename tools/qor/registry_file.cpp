@@ -7,6 +7,8 @@
 
 #include "QorToolCommand.h"
 
+#include "QorRegistry.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -15,6 +17,12 @@
 namespace qor::tool {
 
 namespace {
+
+// The library's root-key table, which CQorRegistry keeps protected.
+class RootKeyTable : public CQorRegistry {
+public:
+    static const BaseRegKeys *Rows() { return m_RegKeys; }
+};
 
 const char kRegedit4[] = "REGEDIT4";
 const char kVersion5[] = "Windows Registry Editor Version 5.00";
@@ -82,7 +90,12 @@ public:
         std::string path = text.substr(key.remove ? 2 : 1, text.size() - (key.remove ? 3 : 2));
         key.path = ExpandRootName(path);
         if (key.path.empty())
-            Fail("'" + path + "' does not begin with a root key name");
+            Fail(Echo(path) + " does not begin with a root key name");
+        std::string problem = KeyPathProblem(key.path);
+        if (!problem.empty())
+            Fail(Echo(path) + ": " + problem);
+        if (key.remove && IsRootPath(key.path))
+            Fail("a root key cannot be deleted");
         return key;
     }
 
@@ -95,6 +108,9 @@ public:
             at = 1;
         else
             value.name = QuotedString(text, at);
+        std::string problem = ValueNameProblem(value.name);
+        if (!problem.empty())
+            Fail("the value name " + Echo(value.name) + " " + problem);
         if (at >= text.size() || text[at] != '=')
             Fail("expected = after the value's name");
         std::string data = Trim(text.substr(at + 1));
@@ -169,7 +185,7 @@ private:
             size_t comma = list.find(',', at);
             std::string pair = Trim(list.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
             if (pair.size() != 2 || !std::isxdigit((unsigned char)pair[0]) || !std::isxdigit((unsigned char)pair[1]))
-                Fail("'" + pair + "' is not a byte of two hexadecimal digits");
+                Fail(Echo(pair) + " is not a byte of two hexadecimal digits");
             bytes += (char)std::stoul(pair, nullptr, 16);
             if (comma == std::string::npos)
                 break;
@@ -214,7 +230,7 @@ std::vector<NumberedLine> LogicalLines(const std::string &text)
         else
             lines.push_back({number, line});
         std::string &joined = lines.back().text;
-        continuing = joined[0] != '[' && joined.back() == '\\';
+        continuing = !joined.empty() && joined[0] != '[' && joined.back() == '\\';
         if (continuing)
             joined.pop_back();
     }
@@ -281,22 +297,51 @@ std::string FormatValue(const RegistryFileValue &value)
 
 std::string ExpandRootName(const std::string &path)
 {
+    // The short names that reg.exe accepts; the full names are the library's table.
     static const struct {
         const char *shortName;
-        const char *fullName;
-    } roots[] = {
-        {"HKLM", "HKEY_LOCAL_MACHINE"}, {"HKCU", "HKEY_CURRENT_USER"}, {"HKCR", "HKEY_CLASSES_ROOT"},
-        {"HKU", "HKEY_USERS"},          {"HKCC", "HKEY_CURRENT_CONFIG"}, {"", "HKEY_PERFORMANCE_DATA"},
-        {"", "HKEY_DYN_DATA"},
-    };
+        HKEY root;
+    } aliases[] = {{"HKLM", HKEY_LOCAL_MACHINE}, {"HKCU", HKEY_CURRENT_USER}, {"HKCR", HKEY_CLASSES_ROOT},
+                   {"HKU", HKEY_USERS},          {"HKCC", HKEY_CURRENT_CONFIG}};
     size_t separator = path.find('\\');
     std::string root = path.substr(0, separator);
     std::string rest = separator == std::string::npos ? std::string() : path.substr(separator);
-    for (const auto &row : roots)
-        if ((*row.shortName && _stricmp(root.c_str(), row.shortName) == 0) || _stricmp(root.c_str(), row.fullName) == 0)
-            return row.fullName + rest;
+    HKEY aliased = nullptr;
+    for (const auto &alias : aliases)
+        if (_stricmp(root.c_str(), alias.shortName) == 0)
+            aliased = alias.root;
+    for (const BaseRegKeys *row = RootKeyTable::Rows(); row->pszKeyName != nullptr; ++row)
+        if (row->hRootKey == aliased || _stricmp(root.c_str(), row->pszKeyName) == 0)
+            return row->pszKeyName + rest;
     return std::string();
 }
+
+std::string KeyPathProblem(const std::string &fullPath)
+{
+    size_t depth = 0;
+    for (size_t start = fullPath.find('\\'); start != std::string::npos; ++depth) {
+        size_t end = fullPath.find('\\', start + 1);
+        std::string name = fullPath.substr(start + 1, end == std::string::npos ? end : end - start - 1);
+        if (name.empty())
+            return "an empty key name (a doubled or trailing backslash)";
+        if (name.size() > 255)
+            return "a key name longer than 255 characters";
+        for (unsigned char ch : name)
+            if (ch < 0x20 || ch == 0x7F)
+                return "a key name holds the control character " + Echo(std::string(1, (char)ch));
+        start = end;
+    }
+    return depth > 512 ? "more than 512 levels of keys" : std::string();
+}
+
+std::string ValueNameProblem(const std::string &name)
+{
+    if (name.find('\0') != std::string::npos)
+        return "holds a NUL character";
+    return name.size() > 16383 ? "is longer than 16383 characters" : std::string();
+}
+
+bool IsRootPath(const std::string &fullPath) { return fullPath.find('\\') == std::string::npos; }
 
 std::vector<RegistryFileKey> ParseRegistryFile(const std::string &bytes, const std::string &fileName)
 {

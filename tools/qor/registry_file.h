@@ -29,11 +29,22 @@ struct RegistryFileKey {
 };
 
 // `path` with its root written in full ("HKCU\Software" -> "HKEY_CURRENT_USER\Software"); the root
-// may be a full name or HKLM, HKCU, HKCR, HKU, HKCC, in any case. Empty when the root is unknown.
+// may be a full name of the library's root-key table or HKLM, HKCU, HKCR, HKU, HKCC, in any case.
+// Empty when the root is unknown.
 std::string ExpandRootName(const std::string &path);
 
-// The whole file, checked before anything is used. A file that is not a registry file, or a line
-// that cannot be read, throws UsageError("FILE:LINE: what is wrong").
+// What the registry would refuse in a full key path, as the end of an error line; empty when
+// nothing. Key names are 1 to 255 printable characters (no control character, NUL included) between
+// single backslashes, at most 512 below the root. Value names hold at most 16383 characters, no NUL.
+std::string KeyPathProblem(const std::string &fullPath);
+std::string ValueNameProblem(const std::string &name);
+
+// Whether a full key path names a root key itself ("HKEY_CURRENT_USER").
+bool IsRootPath(const std::string &fullPath);
+
+// The whole file, checked before anything is used: a file that is not a registry file, a line that
+// cannot be read, a name the registry would refuse or a block deleting a root key throws
+// UsageError("FILE:LINE: what is wrong"). A block of a root key itself sets values of the root.
 std::vector<RegistryFileKey> ParseRegistryFile(const std::string &bytes, const std::string &fileName);
 
 // REGEDIT4 text for `keys`, in their order; texts that a quoted string cannot carry are written as hex(1).

@@ -1,5 +1,5 @@
-// handles.cpp: registry key handles: the predefined roots, each backed by its database file in
-// the registry folder, and the process-wide table of the handles that opening a key hands out.
+// handles.cpp: registry key handles: the predefined roots, each a root row of the registry folder's
+// database, and the process-wide table of the handles that opening a key hands out.
 // Also the rules for sub-key paths and the registry's use of fault injection.
 #include "registry/store.h"
 
@@ -13,12 +13,11 @@ namespace {
 
 constexpr ULONG_PTR kFirstPredefined = static_cast<ULONG_PTR>(static_cast<LONG>(0x80000000));
 
-// Database file per predefined key, in the order of their values. HKEY_CLASSES_ROOT is a tree of its
-// own here rather than a merged view of the machine and user class keys. HKEY_PERFORMANCE_DATA has no
+// The predefined keys by their index (HKEY_CLASSES_ROOT is 0). HKEY_CLASSES_ROOT is a tree of its own
+// here rather than a merged view of the machine and user class keys. HKEY_PERFORMANCE_DATA has no
 // tree, and HKEY_DYN_DATA existed only on Windows 9x: it is no valid handle here.
-const char *const kRootFiles[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
-                                  nullptr, "HKEY_CURRENT_CONFIG", nullptr};
-constexpr size_t kPerformanceData = 4;
+constexpr size_t kPerformanceData = 4, kDynData = 6;
+constexpr size_t kPredefinedKeys = 7;
 
 struct HandleTable {
     std::mutex mutex;
@@ -32,7 +31,6 @@ HandleTable &Handles()
     return *table;
 }
 
-// $QOR_REGISTRY_DIR, else ${XDG_DATA_HOME:-$HOME/.local/share}/qorutil/registry.
 std::string RegistryFolder()
 {
     const char *folder = std::getenv("QOR_REGISTRY_DIR");
@@ -45,16 +43,16 @@ LSTATUS ResolvePredefined(size_t index, OpenKey &key)
 {
     if (index == kPerformanceData)
         return ERROR_CALL_NOT_IMPLEMENTED;
-    if (index >= sizeof kRootFiles / sizeof kRootFiles[0] || kRootFiles[index] == nullptr)
+    if (index >= kPredefinedKeys || index == kDynData)
         return ERROR_INVALID_HANDLE;
-    std::string path = RegistryFolder() + "/" + kRootFiles[index] + ".db";
-    LSTATUS status = RegistryStore::Open(path, key.store);
-    key.key = kRootKeyId;
+    key.key = RootKeyId(index);
     key.access = KEY_ALL_ACCESS;
-    return status;
+    return CurrentStore(key.store);
 }
 
 } // namespace
+
+LSTATUS CurrentStore(RegistryStore *&store) { return RegistryStore::Open(RegistryFolder() + "/registry.db", store); }
 
 LSTATUS ResolveHandle(HKEY handle, OpenKey &key)
 {
@@ -93,8 +91,7 @@ LSTATUS ReleaseHandle(HKEY handle)
     ULONG_PTR value = reinterpret_cast<ULONG_PTR>(handle);
     if (value >= kFirstPredefined) {
         size_t index = value - kFirstPredefined;
-        bool known = index < sizeof kRootFiles / sizeof kRootFiles[0] &&
-                     (kRootFiles[index] != nullptr || index == kPerformanceData);
+        bool known = index < kPredefinedKeys && index != kDynData;
         return known ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
     }
     HandleTable &table = Handles();

@@ -68,13 +68,12 @@ LSTATUS WINAPI RegCloseKey(HKEY hKey) { return ReleaseHandle(hKey); }
 
 LSTATUS WINAPI RegFlushKey(HKEY hKey)
 {
-    // Every change is committed durably when its call returns; what is left is checking the handle.
     OpenKey key;
     LSTATUS status;
     if (RegistryFaultFires("RegFlushKey", status))
         return status;
     status = ResolveHandle(hKey, key);
-    return status == ERROR_SUCCESS ? key.store->CheckKey(key.key) : status;
+    return status == ERROR_SUCCESS ? key.store->Flush(key.key) : status;
 }
 
 LSTATUS WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey)
@@ -92,7 +91,7 @@ LSTATUS WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey)
     KeyId doomed = 0;
     if (status == ERROR_SUCCESS)
         status = parent.store->FindKey(parent.key, names, doomed);
-    if (status == ERROR_SUCCESS && doomed == kRootKeyId)
+    if (status == ERROR_SUCCESS && IsRootKey(doomed))
         status = ERROR_ACCESS_DENIED; // a root key is not deleted
     return status == ERROR_SUCCESS ? parent.store->DeleteKey(doomed) : status;
 }

@@ -1,14 +1,14 @@
-// store.cpp: the registry's database layer: one SQLite file per root key, its schema and
-// marker, the prepared statements and the transactions of every change. Key and value rows carry the
-// name as given and its folded form, so lookups ignore case while enumeration shows the first spelling.
+// store.cpp: the registry's database: one SQLite file for every root key, its schema and marker,
+// the statements prepared once per connection, the transactions and batches of every change.
+// Key and value rows carry the name as given and its folded form, so lookups ignore case while
+// enumeration shows the first spelling.
 #include "registry/store.h"
-
-#include <sqlite3.h>
 
 #include <cerrno>
 #include <cstring>
 #include <map>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qor::platform::registry {
 
@@ -16,32 +16,44 @@ namespace {
 
 // "QREG" in the database header marks a registry database; the user version is the schema's.
 constexpr int kApplicationId = 0x51524547;
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 constexpr int kBusyTimeoutMs = 30000; // how long a call waits for another process's transaction
 
+// Keys never reuse an id (AUTOINCREMENT), so a handle to a deleted key can never see a newer key.
+// The root keys are the rows RootKeyId(index) of the predefined handles that have a tree (parent 0,
+// their id for a fold that no name lookup asks for). Values of
+// a key list in creation order through the (key, id) order of vals_key.
 const char *const kSchema =
     "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL, name TEXT NOT NULL,"
-    " fold TEXT NOT NULL, class TEXT, written INTEGER NOT NULL, UNIQUE(parent, fold));"
+    " fold TEXT NOT NULL, class TEXT, written INTEGER NOT NULL, depth INTEGER NOT NULL, UNIQUE(parent, fold));"
     "CREATE TABLE vals(id INTEGER PRIMARY KEY AUTOINCREMENT, key INTEGER NOT NULL, name TEXT NOT NULL,"
-    " fold TEXT NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL, UNIQUE(key, fold));";
+    " fold TEXT NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL, UNIQUE(key, fold));"
+    "CREATE INDEX vals_key ON vals(key);"
+    "INSERT INTO keys(id, parent, name, fold, written, depth) SELECT column1, 0, '', column1,"
+    " CAST((julianday('now') - 2305813.5) * 864000000000 AS INTEGER), 0" // FILETIME ticks since 1601
+    " FROM (VALUES (1), (2), (3), (4), (6));"
+    "PRAGMA application_id = 1364346183; PRAGMA user_version = 2; PRAGMA journal_mode = WAL;";
+static_assert(kApplicationId == 1364346183 && kSchemaVersion == 2, "the schema text repeats both");
 
-// Keys never reuse an id (AUTOINCREMENT), so a handle to a deleted key can never see a newer key.
 const char *const kStatementTexts[] = {
-    /* kKeyExists */ "SELECT 1 FROM keys WHERE id = ?1",
+    /* kKeyDepth */ "SELECT depth FROM keys WHERE id = ?1",
     /* kFindChild */ "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2",
-    /* kInsertKey */ "INSERT INTO keys(parent, name, fold, class, written) VALUES(?1, ?2, ?3, ?4, ?5)",
+    /* kInsertKey */ "INSERT INTO keys(parent, name, fold, class, written, depth) VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
     /* kTouchKey */ "UPDATE keys SET written = ?2 WHERE id = ?1",
     /* kParentOf */ "SELECT parent FROM keys WHERE id = ?1",
     /* kHasChildren */ "SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1",
     /* kDeleteValues */ "DELETE FROM vals WHERE key = ?1",
     /* kDeleteKey */ "DELETE FROM keys WHERE id = ?1",
-    /* kChildAt */ "SELECT name, class, written FROM keys WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2",
+    /* kChildAt */ "SELECT name, class, written, fold FROM keys WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2",
+    /* kChildAfter */
+    "SELECT name, class, written, fold FROM keys WHERE parent = ?1 AND fold > ?2 ORDER BY fold LIMIT 1",
     /* kReadValue */ "SELECT name, type, data FROM vals WHERE key = ?1 AND fold = ?2",
     /* kUpsertValue */
     "INSERT INTO vals(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
     " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data",
     /* kDeleteValue */ "DELETE FROM vals WHERE key = ?1 AND fold = ?2",
-    /* kValueAt */ "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    /* kValueAt */ "SELECT name, type, data, id FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    /* kValueAfter */ "SELECT name, type, data, id FROM vals WHERE key = ?1 AND id > ?2 ORDER BY id LIMIT 1",
     /* kSubKeyStats */
     "SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0),"
     " coalesce(max(length(CAST(coalesce(class, '') AS BLOB))), 0) FROM keys WHERE parent = ?1",
@@ -49,9 +61,13 @@ const char *const kStatementTexts[] = {
     "SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0), coalesce(max(length(data)), 0)"
     " FROM vals WHERE key = ?1",
     /* kKeyRow */ "SELECT class, written FROM keys WHERE id = ?1",
+    /* kDataVersion */ "PRAGMA data_version",
     /* kBegin */ "BEGIN IMMEDIATE",
     /* kCommit */ "COMMIT",
     /* kRollback */ "ROLLBACK",
+    /* kSavepoint */ "SAVEPOINT change",
+    /* kRelease */ "RELEASE change",
+    /* kRollbackTo */ "ROLLBACK TO change",
 };
 
 LSTATUS StatusFromSqlite(int rc)
@@ -69,75 +85,25 @@ LSTATUS StatusFromSqlite(int rc)
     case SQLITE_FULL: return ERROR_DISK_FULL;
     case SQLITE_CANTOPEN: return ERROR_CANTOPEN;
     case SQLITE_NOTADB: return ERROR_BADDB;
-    case SQLITE_CORRUPT: return ERROR_REGISTRY_CORRUPT;
     case SQLITE_TOOBIG: return ERROR_INVALID_PARAMETER;
     case SQLITE_IOERR: return ERROR_REGISTRY_IO_FAILED;
-    default: return ERROR_REGISTRY_CORRUPT; // constraint or schema trouble: not a database we wrote
+    default: return ERROR_REGISTRY_CORRUPT; // corruption, constraint or schema trouble: not as we wrote it
     }
 }
 
-// Runs a statement without parameters and reads one integer of its first row.
+// Runs `sql` and reads one integer of its first row.
 int QueryInteger(sqlite3 *db, const char *sql, int &value)
 {
     sqlite3_stmt *statement = nullptr;
     int rc = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
-    if (rc == SQLITE_OK) {
-        rc = sqlite3_step(statement);
-        if (rc == SQLITE_ROW) {
-            value = sqlite3_column_int(statement, 0);
-            rc = SQLITE_OK;
-        }
+    {
+        StatementUse use(statement, rc);
+        rc = use.Step();
+        if (rc == SQLITE_ROW)
+            value = static_cast<int>(use.Integer(0));
     }
     sqlite3_finalize(statement);
-    return rc;
-}
-
-// Creates the schema in an empty database, or checks the marker of an existing one. The check is
-// repeated inside the write transaction, so that of two processes creating the file only one builds it.
-LSTATUS PrepareSchema(sqlite3 *db)
-{
-    int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    int id = 0, version = 0, tables = 0;
-    if (rc == SQLITE_OK)
-        rc = QueryInteger(db, "PRAGMA application_id", id);
-    if (rc == SQLITE_OK)
-        rc = QueryInteger(db, "PRAGMA user_version", version);
-    if (rc == SQLITE_OK)
-        rc = QueryInteger(db, "SELECT count(*) FROM sqlite_master", tables);
-    LSTATUS status = StatusFromSqlite(rc);
-    if (status == ERROR_SUCCESS && id == 0 && tables == 0) {
-        rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
-        if (rc == SQLITE_OK) {
-            std::string marker = "PRAGMA application_id = " + std::to_string(kApplicationId) +
-                                 "; PRAGMA user_version = " + std::to_string(kSchemaVersion);
-            rc = sqlite3_exec(db, marker.c_str(), nullptr, nullptr, nullptr);
-        }
-        if (rc == SQLITE_OK) {
-            std::string root = "INSERT INTO keys(id, parent, name, fold, class, written) VALUES(1, 0, '', '', NULL, " +
-                               std::to_string(FileTimeTicksNow()) + ")";
-            rc = sqlite3_exec(db, root.c_str(), nullptr, nullptr, nullptr);
-        }
-        status = StatusFromSqlite(rc);
-    } else if (status == ERROR_SUCCESS && (id != kApplicationId || version != kSchemaVersion)) {
-        status = ERROR_BADDB; // another program's database, or a schema of a later version
-    }
-    if (status == ERROR_SUCCESS)
-        status = StatusFromSqlite(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr));
-    if (status != ERROR_SUCCESS)
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    return status;
-}
-
-// WAL lets readers of other processes go on while one writes; FULL makes every commit durable, so
-// RegFlushKey has nothing left to do.
-LSTATUS ConfigureConnection(sqlite3 *db)
-{
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    LSTATUS status = PrepareSchema(db);
-    if (status == ERROR_SUCCESS)
-        status = StatusFromSqlite(
-            sqlite3_exec(db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL", nullptr, nullptr, nullptr));
-    return status;
+    return rc == SQLITE_ROW ? SQLITE_OK : rc;
 }
 
 LSTATUS MakeFolders(const std::string &file)
@@ -148,6 +114,50 @@ LSTATUS MakeFolders(const std::string &file)
             return ERROR_CANTOPEN;
     }
     return ERROR_SUCCESS;
+}
+
+// A new database is built whole under a name of its own and linked into place, so that no process
+// ever finds a registry file without its schema: an existing file that lacks it is damaged.
+LSTATUS CreateDatabase(const std::string &path)
+{
+    std::string building = path + ".new-" + std::to_string(getpid());
+    unlink(building.c_str());
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(building.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    LSTATUS status = StatusFromSqlite(rc);
+    if (status == ERROR_SUCCESS && link(building.c_str(), path.c_str()) != 0 && errno != EEXIST)
+        status = ERROR_CANTOPEN; // EEXIST: another process was first, and its file is as good
+    unlink(building.c_str());
+    return status;
+}
+
+// Opens the registry database at `path`, creating it when there is none.
+LSTATUS OpenDatabase(const std::string &path, sqlite3 *&db)
+{
+    struct stat info;
+    LSTATUS status = ERROR_SUCCESS;
+    if (stat(path.c_str(), &info) != 0)
+        status = errno == ENOENT ? CreateDatabase(path) : ERROR_CANTOPEN;
+    if (status != ERROR_SUCCESS)
+        return status;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK)
+        return rc == SQLITE_CANTOPEN ? ERROR_CANTOPEN : StatusFromSqlite(rc);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    int id = 0, version = 0;
+    rc = QueryInteger(db, "PRAGMA application_id", id);
+    if (rc == SQLITE_OK)
+        rc = QueryInteger(db, "PRAGMA user_version", version);
+    if (rc != SQLITE_OK)
+        return StatusFromSqlite(rc);
+    if (id != kApplicationId || version != kSchemaVersion)
+        return ERROR_BADDB; // empty, another program's database, or a schema of another version
+    // NORMAL: a commit is in the WAL when the call returns (safe from a crash of the process) and
+    // reaches the disk at the next checkpoint or RegFlushKey, as Windows writes its registry lazily.
+    return StatusFromSqlite(sqlite3_exec(db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr));
 }
 
 struct StoreTable {
@@ -162,24 +172,11 @@ StoreTable &Stores()
     return *table;
 }
 
-void BindText(sqlite3_stmt *statement, int index, const std::string &text)
+void ReadValueRow(const StatementUse &row, ValueEntry &value)
 {
-    sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
-std::string ColumnText(sqlite3_stmt *statement, int column)
-{
-    const unsigned char *text = sqlite3_column_text(statement, column);
-    return text ? std::string(reinterpret_cast<const char *>(text), sqlite3_column_bytes(statement, column))
-                : std::string();
-}
-
-void ReadValueRow(sqlite3_stmt *statement, ValueEntry &value)
-{
-    value.name = ColumnText(statement, 0);
-    value.type = static_cast<DWORD>(sqlite3_column_int64(statement, 1));
-    const BYTE *data = static_cast<const BYTE *>(sqlite3_column_blob(statement, 2));
-    value.data.assign(data, data + (data ? sqlite3_column_bytes(statement, 2) : 0));
+    value.name = row.Text(0);
+    value.type = static_cast<DWORD>(row.Integer(1));
+    value.data = row.Bytes(2);
 }
 
 } // namespace
@@ -193,12 +190,10 @@ LSTATUS RegistryStore::Open(const std::string &path, RegistryStore *&store)
         store = found->second;
         return ERROR_SUCCESS;
     }
-    LSTATUS status = MakeFolders(path);
-    if (status != ERROR_SUCCESS)
-        return status;
     sqlite3 *db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    status = rc == SQLITE_OK ? ConfigureConnection(db) : ERROR_CANTOPEN;
+    LSTATUS status = MakeFolders(path);
+    if (status == ERROR_SUCCESS)
+        status = OpenDatabase(path, db);
     if (status != ERROR_SUCCESS) {
         sqlite3_close(db);
         return status;
@@ -208,73 +203,61 @@ LSTATUS RegistryStore::Open(const std::string &path, RegistryStore *&store)
     return ERROR_SUCCESS;
 }
 
-sqlite3_stmt *RegistryStore::Prepared(Statement which)
+template <class... Args> StatementUse RegistryStore::Use(Statement which, const Args &...args)
 {
     sqlite3_stmt *&statement = m_apStatements[which];
+    int rc = SQLITE_OK;
     if (statement == nullptr)
-        sqlite3_prepare_v3(m_pDb, kStatementTexts[which], -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
-    else
-        sqlite3_reset(statement);
-    if (statement != nullptr)
-        sqlite3_clear_bindings(statement);
-    return statement;
+        rc = sqlite3_prepare_v3(m_pDb, kStatementTexts[which], -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
+    StatementUse use(statement, rc);
+    int index = 0;
+    (use.Bind(++index, args), ...);
+    return use;
 }
 
-LSTATUS RegistryStore::StepChange(Statement which)
-{
-    sqlite3_stmt *statement = m_apStatements[which];
-    int rc = sqlite3_step(statement);
-    sqlite3_reset(statement);
-    return StatusFromSqlite(rc);
-}
+LSTATUS RegistryStore::Run(Statement which) { return StatusFromSqlite(Use(which).Step()); }
 
+// A change of its own: BEGIN IMMEDIATE .. COMMIT, or inside a batch a savepoint that a failure
+// rolls back alone.
 template <class Work> LSTATUS RegistryStore::InTransaction(Work work)
 {
-    if (Prepared(kBegin) == nullptr)
-        return StatusFromSqlite(sqlite3_errcode(m_pDb));
-    LSTATUS status = StepChange(kBegin);
+    const bool inBatch = m_batchOwner == std::this_thread::get_id();
+    LSTATUS status = Run(inBatch ? kSavepoint : kBegin);
     if (status != ERROR_SUCCESS)
         return status;
     status = work();
-    if (status == ERROR_SUCCESS && Prepared(kCommit) != nullptr)
-        status = StepChange(kCommit);
-    if (status != ERROR_SUCCESS && Prepared(kRollback) != nullptr)
-        StepChange(kRollback);
+    if (status == ERROR_SUCCESS)
+        status = Run(inBatch ? kRelease : kCommit);
+    if (status != ERROR_SUCCESS && inBatch) {
+        Run(kRollbackTo);
+        Run(kRelease);
+    } else if (status != ERROR_SUCCESS) {
+        Run(kRollback);
+    }
+    ++m_generation;
     return status;
 }
 
 LSTATUS RegistryStore::CheckKey(KeyId key)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    sqlite3_stmt *statement = Prepared(kKeyExists);
-    if (statement == nullptr)
-        return StatusFromSqlite(sqlite3_errcode(m_pDb));
-    sqlite3_bind_int64(statement, 1, key);
-    int rc = sqlite3_step(statement);
-    sqlite3_reset(statement);
-    if (rc == SQLITE_DONE)
-        return ERROR_KEY_DELETED;
-    return StatusFromSqlite(rc);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    int rc = Use(kKeyDepth, key).Step();
+    return rc == SQLITE_DONE ? ERROR_KEY_DELETED : StatusFromSqlite(rc);
 }
 
 LSTATUS RegistryStore::FindChild(KeyId parent, const std::string &name, KeyId &child)
 {
-    sqlite3_stmt *statement = Prepared(kFindChild);
-    if (statement == nullptr)
-        return StatusFromSqlite(sqlite3_errcode(m_pDb));
-    sqlite3_bind_int64(statement, 1, parent);
-    BindText(statement, 2, FoldName(name));
-    int rc = sqlite3_step(statement);
+    StatementUse row = Use(kFindChild, parent, FoldName(name));
+    int rc = row.Step();
     if (rc == SQLITE_ROW)
-        child = sqlite3_column_int64(statement, 0);
-    sqlite3_reset(statement);
+        child = row.Integer(0);
     return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : StatusFromSqlite(rc);
 }
 
 LSTATUS RegistryStore::FindKey(KeyId from, const std::vector<std::string> &names, KeyId &found)
 {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     LSTATUS status = CheckKey(from);
-    std::lock_guard<std::mutex> lock(m_mutex);
     KeyId key = from;
     for (size_t i = 0; status == ERROR_SUCCESS && i < names.size(); ++i)
         status = FindChild(key, names[i], key);
@@ -285,43 +268,36 @@ LSTATUS RegistryStore::FindKey(KeyId from, const std::vector<std::string> &names
 
 LSTATUS RegistryStore::Touch(KeyId key, int64_t when)
 {
-    sqlite3_stmt *statement = Prepared(kTouchKey);
-    if (statement == nullptr)
-        return StatusFromSqlite(sqlite3_errcode(m_pDb));
-    sqlite3_bind_int64(statement, 1, key);
-    sqlite3_bind_int64(statement, 2, when);
-    return StepChange(kTouchKey);
+    LSTATUS status = StatusFromSqlite(Use(kTouchKey, key, when).Step());
+    return status == ERROR_SUCCESS && sqlite3_changes(m_pDb) == 0 ? ERROR_KEY_DELETED : status;
 }
 
 LSTATUS RegistryStore::CreateKey(KeyId from, const std::vector<std::string> &names, const char *className,
                                  KeyId &key, bool &created)
 {
-    LSTATUS status = CheckKey(from);
-    if (status != ERROR_SUCCESS)
-        return status;
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     return InTransaction([&]() -> LSTATUS {
+        StatementUse start = Use(kKeyDepth, from);
+        int rc = start.Step();
+        if (rc != SQLITE_ROW)
+            return rc == SQLITE_DONE ? ERROR_KEY_DELETED : StatusFromSqlite(rc);
+        int64_t depth = start.Integer(0);
         KeyId current = from;
         bool madeLast = false;
         const int64_t now = FileTimeTicksNow();
-        for (size_t i = 0; i < names.size(); ++i) {
+        for (size_t i = 0; i < names.size(); ++i, ++depth) {
             KeyId child = 0;
             LSTATUS found = FindChild(current, names[i], child);
             madeLast = found == ERROR_FILE_NOT_FOUND;
             if (found != ERROR_SUCCESS && !madeLast)
                 return found;
+            if (madeLast && depth + 1 > kDeepestKey)
+                return ERROR_INVALID_PARAMETER;
             if (madeLast) {
                 // Only the key the caller names gets the class; keys made on the way have none.
-                sqlite3_stmt *insert = Prepared(kInsertKey);
-                if (insert == nullptr)
-                    return StatusFromSqlite(sqlite3_errcode(m_pDb));
-                sqlite3_bind_int64(insert, 1, current);
-                BindText(insert, 2, names[i]);
-                BindText(insert, 3, FoldName(names[i]));
-                if (i + 1 == names.size() && className != nullptr)
-                    BindText(insert, 4, className);
-                sqlite3_bind_int64(insert, 5, now);
-                LSTATUS inserted = StepChange(kInsertKey);
+                const char *keyClass = i + 1 == names.size() ? className : nullptr;
+                LSTATUS inserted = StatusFromSqlite(
+                    Use(kInsertKey, current, names[i], FoldName(names[i]), keyClass, now, depth + 1).Step());
                 if (inserted == ERROR_SUCCESS)
                     inserted = Touch(current, now); // a new sub-key changes its parent
                 if (inserted != ERROR_SUCCESS)
@@ -338,31 +314,18 @@ LSTATUS RegistryStore::CreateKey(KeyId from, const std::vector<std::string> &nam
 
 LSTATUS RegistryStore::DeleteKey(KeyId key)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     return InTransaction([&]() -> LSTATUS {
-        sqlite3_stmt *parentOf = Prepared(kParentOf);
-        if (parentOf == nullptr)
-            return StatusFromSqlite(sqlite3_errcode(m_pDb));
-        sqlite3_bind_int64(parentOf, 1, key);
-        int rc = sqlite3_step(parentOf);
-        KeyId parent = rc == SQLITE_ROW ? sqlite3_column_int64(parentOf, 0) : 0;
-        sqlite3_reset(parentOf);
+        StatementUse parentOf = Use(kParentOf, key);
+        int rc = parentOf.Step();
         if (rc != SQLITE_ROW)
             return rc == SQLITE_DONE ? ERROR_KEY_DELETED : StatusFromSqlite(rc);
-        sqlite3_stmt *children = Prepared(kHasChildren);
-        if (children == nullptr)
-            return StatusFromSqlite(sqlite3_errcode(m_pDb));
-        sqlite3_bind_int64(children, 1, key);
-        rc = sqlite3_step(children);
-        sqlite3_reset(children);
+        KeyId parent = parentOf.Integer(0);
+        rc = Use(kHasChildren, key).Step();
         if (rc != SQLITE_DONE)
             return rc == SQLITE_ROW ? ERROR_ACCESS_DENIED : StatusFromSqlite(rc); // sub-keys go first
         for (Statement step : {kDeleteValues, kDeleteKey}) {
-            sqlite3_stmt *statement = Prepared(step);
-            if (statement == nullptr)
-                return StatusFromSqlite(sqlite3_errcode(m_pDb));
-            sqlite3_bind_int64(statement, 1, key);
-            LSTATUS status = StepChange(step);
+            LSTATUS status = StatusFromSqlite(Use(step, key).Step());
             if (status != ERROR_SUCCESS)
                 return status;
         }
@@ -370,131 +333,161 @@ LSTATUS RegistryStore::DeleteKey(KeyId key)
     });
 }
 
+// True when `index` follows the cursor's index for the same key with nothing changed since, by this
+// connection or (PRAGMA data_version) by another.
+bool RegistryStore::CursorContinues(Cursor &cursor, KeyId key, DWORD index)
+{
+    StatementUse version = Use(kDataVersion);
+    int64_t generation = version.Step() == SQLITE_ROW ? version.Integer(0) * 0x100000000LL + m_generation : -1;
+    bool continues = index > 0 && cursor.key == key && cursor.index + 1 == index && cursor.generation == generation;
+    cursor.key = key;
+    cursor.index = index;
+    cursor.generation = generation;
+    return continues;
+}
+
 LSTATUS RegistryStore::SubKeyAt(KeyId key, DWORD index, SubKeyEntry &entry)
 {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     LSTATUS status = CheckKey(key);
     if (status != ERROR_SUCCESS)
         return status;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    sqlite3_stmt *statement = Prepared(kChildAt);
-    if (statement == nullptr)
-        return StatusFromSqlite(sqlite3_errcode(m_pDb));
-    sqlite3_bind_int64(statement, 1, key);
-    sqlite3_bind_int64(statement, 2, index);
-    int rc = sqlite3_step(statement);
+    const std::string after = m_subKeyCursor.fold;
+    StatementUse row = CursorContinues(m_subKeyCursor, key, index) ? Use(kChildAfter, key, after)
+                                                                    : Use(kChildAt, key, static_cast<int64_t>(index));
+    int rc = row.Step();
     if (rc == SQLITE_ROW) {
-        entry.name = ColumnText(statement, 0);
-        entry.className = ColumnText(statement, 1);
-        entry.lastWrite = sqlite3_column_int64(statement, 2);
+        entry.name = row.Text(0);
+        entry.className = row.Text(1);
+        entry.lastWrite = row.Integer(2);
+        m_subKeyCursor.fold = row.Text(3);
+    } else {
+        m_subKeyCursor.key = 0;
     }
-    sqlite3_reset(statement);
     return rc == SQLITE_DONE ? ERROR_NO_MORE_ITEMS : StatusFromSqlite(rc);
 }
 
 LSTATUS RegistryStore::Summarise(KeyId key, KeySummary &summary)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     for (Statement which : {kKeyRow, kSubKeyStats, kValueStats}) {
-        sqlite3_stmt *statement = Prepared(which);
-        if (statement == nullptr)
-            return StatusFromSqlite(sqlite3_errcode(m_pDb));
-        sqlite3_bind_int64(statement, 1, key);
-        int rc = sqlite3_step(statement);
-        if (rc != SQLITE_ROW) {
-            sqlite3_reset(statement);
+        StatementUse row = Use(which, key);
+        int rc = row.Step();
+        if (rc != SQLITE_ROW)
             return rc == SQLITE_DONE ? ERROR_KEY_DELETED : StatusFromSqlite(rc);
-        }
         if (which == kKeyRow) {
-            summary.className = ColumnText(statement, 0);
-            summary.lastWrite = sqlite3_column_int64(statement, 1);
-        } else {
-            DWORD *fields[2][3] = {{&summary.subKeys, &summary.longestSubKey, &summary.longestClass},
-                                   {&summary.values, &summary.longestValueName, &summary.longestValueData}};
-            for (int column = 0; column < 3; ++column)
-                *fields[which == kValueStats][column] = static_cast<DWORD>(sqlite3_column_int64(statement, column));
+            summary.className = row.Text(0);
+            summary.lastWrite = row.Integer(1);
+            continue;
         }
-        sqlite3_reset(statement);
+        DWORD *fields[2][3] = {{&summary.subKeys, &summary.longestSubKey, &summary.longestClass},
+                               {&summary.values, &summary.longestValueName, &summary.longestValueData}};
+        for (int column = 0; column < 3; ++column)
+            *fields[which == kValueStats][column] = static_cast<DWORD>(row.Integer(column));
     }
     return ERROR_SUCCESS;
 }
 
 LSTATUS RegistryStore::ReadValue(KeyId key, const std::string &name, ValueEntry &value)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    sqlite3_stmt *statement = Prepared(kReadValue);
-    if (statement == nullptr)
-        return StatusFromSqlite(sqlite3_errcode(m_pDb));
-    sqlite3_bind_int64(statement, 1, key);
-    BindText(statement, 2, FoldName(name));
-    int rc = sqlite3_step(statement);
-    if (rc == SQLITE_ROW)
-        ReadValueRow(statement, value);
-    sqlite3_reset(statement);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    int rc = SQLITE_OK;
+    {
+        StatementUse row = Use(kReadValue, key, FoldName(name));
+        rc = row.Step();
+        if (rc == SQLITE_ROW)
+            ReadValueRow(row, value);
+    }
     if (rc != SQLITE_DONE)
         return StatusFromSqlite(rc);
-    lock.unlock();
-    // No such value: the key itself may be gone.
-    LSTATUS status = CheckKey(key);
+    LSTATUS status = CheckKey(key); // no such value: the key itself may be gone
     return status == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : status;
 }
 
 LSTATUS RegistryStore::WriteValue(KeyId key, const std::string &name, DWORD type, const BYTE *data, DWORD size)
 {
-    LSTATUS status = CheckKey(key);
-    if (status != ERROR_SUCCESS)
-        return status;
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     return InTransaction([&]() -> LSTATUS {
-        sqlite3_stmt *statement = Prepared(kUpsertValue);
-        if (statement == nullptr)
-            return StatusFromSqlite(sqlite3_errcode(m_pDb));
-        static const BYTE kNoBytes[1] = {0}; // a non-null pointer binds an empty blob, not NULL
-        sqlite3_bind_int64(statement, 1, key);
-        BindText(statement, 2, name);
-        BindText(statement, 3, FoldName(name));
-        sqlite3_bind_int64(statement, 4, type);
-        sqlite3_bind_blob(statement, 5, size ? data : kNoBytes, static_cast<int>(size), SQLITE_TRANSIENT);
-        LSTATUS written = StepChange(kUpsertValue);
-        return written == ERROR_SUCCESS ? Touch(key, FileTimeTicksNow()) : written;
+        LSTATUS status = Touch(key, FileTimeTicksNow()); // also the check that the key is there
+        if (status == ERROR_SUCCESS)
+            status = StatusFromSqlite(Use(kUpsertValue, key, name, FoldName(name), static_cast<int64_t>(type),
+                                          BlobArgument{data, size})
+                                          .Step());
+        return status;
     });
 }
 
 LSTATUS RegistryStore::DeleteValue(KeyId key, const std::string &name)
 {
-    LSTATUS status = CheckKey(key);
-    if (status != ERROR_SUCCESS)
-        return status;
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     return InTransaction([&]() -> LSTATUS {
-        sqlite3_stmt *statement = Prepared(kDeleteValue);
-        if (statement == nullptr)
-            return StatusFromSqlite(sqlite3_errcode(m_pDb));
-        sqlite3_bind_int64(statement, 1, key);
-        BindText(statement, 2, FoldName(name));
-        LSTATUS deleted = StepChange(kDeleteValue);
-        if (deleted == ERROR_SUCCESS && sqlite3_changes(m_pDb) == 0)
-            return ERROR_FILE_NOT_FOUND;
-        return deleted == ERROR_SUCCESS ? Touch(key, FileTimeTicksNow()) : deleted;
+        LSTATUS status = StatusFromSqlite(Use(kDeleteValue, key, FoldName(name)).Step());
+        bool deleted = status == ERROR_SUCCESS && sqlite3_changes(m_pDb) > 0;
+        if (status == ERROR_SUCCESS)
+            status = Touch(key, FileTimeTicksNow()); // rolled back below when nothing was deleted
+        return status == ERROR_SUCCESS && !deleted ? ERROR_FILE_NOT_FOUND : status;
     });
 }
 
 LSTATUS RegistryStore::ValueAt(KeyId key, DWORD index, ValueEntry &value)
 {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     LSTATUS status = CheckKey(key);
     if (status != ERROR_SUCCESS)
         return status;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    sqlite3_stmt *statement = Prepared(kValueAt);
-    if (statement == nullptr)
-        return StatusFromSqlite(sqlite3_errcode(m_pDb));
-    sqlite3_bind_int64(statement, 1, key);
-    sqlite3_bind_int64(statement, 2, index);
-    int rc = sqlite3_step(statement);
-    if (rc == SQLITE_ROW)
-        ReadValueRow(statement, value);
-    sqlite3_reset(statement);
+    const int64_t after = m_valueCursor.id;
+    StatementUse row = CursorContinues(m_valueCursor, key, index) ? Use(kValueAfter, key, after)
+                                                                   : Use(kValueAt, key, static_cast<int64_t>(index));
+    int rc = row.Step();
+    if (rc == SQLITE_ROW) {
+        ReadValueRow(row, value);
+        m_valueCursor.id = row.Integer(3);
+    } else {
+        m_valueCursor.key = 0;
+    }
     return rc == SQLITE_DONE ? ERROR_NO_MORE_ITEMS : StatusFromSqlite(rc);
 }
+
+LSTATUS RegistryStore::Flush(KeyId key)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    LSTATUS status = CheckKey(key);
+    // Every committed change is in the write-ahead log (or already in the database, which a
+    // checkpoint syncs): syncing the log makes them all durable.
+    sqlite3_file *log = nullptr;
+    if (status == ERROR_SUCCESS && sqlite3_file_control(m_pDb, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log) == SQLITE_OK &&
+        log != nullptr && log->pMethods != nullptr)
+        status = StatusFromSqlite(log->pMethods->xSync(log, SQLITE_SYNC_NORMAL));
+    return status;
+}
+
+LSTATUS RegistryStore::BeginBatch()
+{
+    m_mutex.lock(); // held until the batch ends: other threads wait
+    LSTATUS status = m_batchOwner == std::thread::id() ? Run(kBegin) : ERROR_INVALID_STATE;
+    if (status == ERROR_SUCCESS)
+        m_batchOwner = std::this_thread::get_id();
+    else
+        m_mutex.unlock();
+    return status;
+}
+
+LSTATUS RegistryStore::EndBatch(bool commit)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (m_batchOwner != std::this_thread::get_id())
+        return ERROR_INVALID_STATE;
+    LSTATUS status = commit ? Run(kCommit) : ERROR_SUCCESS;
+    if (!commit || status != ERROR_SUCCESS)
+        Run(kRollback);
+    ++m_generation;
+    m_batchOwner = std::thread::id();
+    m_mutex.unlock(); // the lock BeginBatch took
+    return status;
+}
+
+LSTATUS RegistryStore::CommitBatch() { return EndBatch(true); }
+LSTATUS RegistryStore::AbortBatch() { return EndBatch(false); }
 
 std::string FoldName(const std::string &name)
 {
