@@ -9,6 +9,7 @@
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace qor::platform::registry {
 
@@ -116,8 +117,65 @@ LSTATUS MakeFolders(const std::string &file)
     return ERROR_SUCCESS;
 }
 
+// Earlier releases kept one database per root key, "<root name>.db" beside the registry file, with
+// the root as key 1 and version 1 of the same tables (without depths). Their trees are copied into a
+// new registry file, below the root rows, before it is linked into place.
+const char *const kEarlierRootFiles[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+                                         "HKEY_USERS", nullptr, "HKEY_CURRENT_CONFIG"};
+
+int CopyEarlierRoot(sqlite3 *db, const std::string &file, KeyId root)
+{
+    sqlite3_stmt *attach = nullptr;
+    int rc = sqlite3_prepare_v2(db, "ATTACH ?1 AS earlier", -1, &attach, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(attach, 1, file.c_str(), -1, SQLITE_TRANSIENT);
+        rc = sqlite3_step(attach) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db);
+    }
+    sqlite3_finalize(attach);
+    if (rc != SQLITE_OK)
+        return rc;
+    int id = 0, version = 0;
+    rc = QueryInteger(db, "PRAGMA earlier.application_id", id);
+    if (rc == SQLITE_OK)
+        rc = QueryInteger(db, "PRAGMA earlier.user_version", version);
+    if (rc == SQLITE_OK && id == kApplicationId && version == 1) {
+        // Old ids move above every id in use; the old root (id 1) becomes the new root row.
+        const std::string offset = "(SELECT max(id) FROM main.keys)", rootId = std::to_string(root);
+        const std::string copy =
+            "CREATE TEMP TABLE moved AS WITH RECURSIVE tree(id, depth) AS (SELECT id, 1 FROM earlier.keys"
+            " WHERE parent = 1 UNION ALL SELECT k.id, tree.depth + 1 FROM earlier.keys k JOIN tree ON k.parent ="
+            " tree.id) SELECT tree.id AS id, tree.id + " + offset + " AS newId, tree.depth AS depth FROM tree;"
+            "INSERT INTO main.keys(id, parent, name, fold, class, written, depth) SELECT m.newId,"
+            " CASE WHEN k.parent = 1 THEN " + rootId + " ELSE (SELECT newId FROM moved WHERE id = k.parent) END,"
+            " k.name, k.fold, k.class, k.written, m.depth FROM earlier.keys k JOIN moved m ON m.id = k.id"
+            " ORDER BY m.depth;"
+            "INSERT INTO main.vals(key, name, fold, type, data) SELECT CASE WHEN v.key = 1 THEN " + rootId +
+            " ELSE (SELECT newId FROM moved WHERE id = v.key) END, v.name, v.fold, v.type, v.data"
+            " FROM earlier.vals v WHERE v.key = 1 OR v.key IN (SELECT id FROM moved) ORDER BY v.id;"
+            "DROP TABLE moved;";
+        rc = sqlite3_exec(db, copy.c_str(), nullptr, nullptr, nullptr);
+    }
+    sqlite3_exec(db, "DETACH earlier", nullptr, nullptr, nullptr);
+    return rc;
+}
+
+// The earlier files that exist in the registry file's folder, by root row.
+std::vector<std::pair<KeyId, std::string>> EarlierRootFiles(const std::string &path)
+{
+    std::vector<std::pair<KeyId, std::string>> files;
+    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    for (size_t index = 0; index < sizeof kEarlierRootFiles / sizeof kEarlierRootFiles[0]; ++index) {
+        std::string file = kEarlierRootFiles[index] != nullptr ? folder + kEarlierRootFiles[index] + ".db" : "";
+        if (!file.empty() && access(file.c_str(), F_OK) == 0)
+            files.emplace_back(RootKeyId(index), file);
+    }
+    return files;
+}
+
 // A new database is built whole under a name of its own and linked into place, so that no process
-// ever finds a registry file without its schema: an existing file that lacks it is damaged.
+// ever finds a registry file without its schema: an existing file that lacks it is damaged. The
+// earlier files it took its trees from are then renamed "<root name>.db.migrated", so that they are
+// never taken twice.
 LSTATUS CreateDatabase(const std::string &path)
 {
     std::string building = path + ".new-" + std::to_string(getpid());
@@ -126,11 +184,17 @@ LSTATUS CreateDatabase(const std::string &path)
     int rc = sqlite3_open_v2(building.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
+    const auto earlier = EarlierRootFiles(path);
+    for (size_t i = 0; rc == SQLITE_OK && i < earlier.size(); ++i)
+        rc = CopyEarlierRoot(db, earlier[i].second, earlier[i].first);
     sqlite3_close(db);
     LSTATUS status = StatusFromSqlite(rc);
-    if (status == ERROR_SUCCESS && link(building.c_str(), path.c_str()) != 0 && errno != EEXIST)
+    bool linked = status == ERROR_SUCCESS && link(building.c_str(), path.c_str()) == 0;
+    if (status == ERROR_SUCCESS && !linked && errno != EEXIST)
         status = ERROR_CANTOPEN; // EEXIST: another process was first, and its file is as good
     unlink(building.c_str());
+    for (size_t i = 0; linked && i < earlier.size(); ++i)
+        rename(earlier[i].second.c_str(), (earlier[i].second + ".migrated").c_str());
     return status;
 }
 
