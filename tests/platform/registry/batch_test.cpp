@@ -6,13 +6,12 @@
 #include "QorPlatform.h"
 
 #include "QorChildProcess.h"
-#include "QorTestEnvironment.h"
+#include "QorTestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <thread>
@@ -69,9 +68,8 @@ protected:
             for (int n = 0; n < count; ++n)
                 body += "\"v" + std::to_string(n) + "\"=\"" + text + "\"\n";
         }
-        std::string path = (qor::test::PrivateFolderEnvironment::Folder() / name).string();
-        std::ofstream(path) << body << tail;
-        return path;
+        qor::test::WriteBytes(qor::test::PathOf(name), body + tail);
+        return qor::test::PathOf(name);
     }
 };
 

@@ -8,13 +8,12 @@
 #include "QorChildProcess.h"
 #include "QorKnownDifference.h"
 #include "QorTestEnvironment.h"
+#include "QorTestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -84,14 +83,24 @@ protected:
 
 TEST_F(Registry, KeysOpenAndCreateByPath)
 {
-    HKEY key = nullptr;
+    HKEY key = nullptr, second = nullptr, third = nullptr;
     DWORD disposition = 0;
     ASSERT_EQ(ERROR_SUCCESS, Create(m_key, "One\\Two\\Three", key, &disposition));
     EXPECT_EQ(static_cast<DWORD>(REG_CREATED_NEW_KEY), disposition) << "every key on the path is made";
     RegCloseKey(key);
     ASSERT_EQ(ERROR_SUCCESS, Create(m_key, "ONE\\two\\tHREE", key, &disposition));
     EXPECT_EQ(static_cast<DWORD>(REG_OPENED_EXISTING_KEY), disposition) << "names ignore case";
-    RegCloseKey(key);
+    // A null or empty sub-key gives a second handle to the same key, which outlives the first.
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(key, nullptr, 0, KEY_ALL_ACCESS, &second));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(key, "", 0, KEY_ALL_ACCESS, &third));
+    EXPECT_NE(second, third);
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+    EXPECT_EQ(ERROR_SUCCESS, SetDword(second, "Through", 7));
+    DWORD value = 0;
+    EXPECT_EQ(ERROR_SUCCESS, Query(third, "through", &value, sizeof value));
+    EXPECT_EQ(7u, value);
+    RegCloseKey(second);
+    RegCloseKey(third);
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(m_key, "One\\Two\\", 0, KEY_READ, &key)) << "a trailing backslash";
     RegCloseKey(key);
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(m_key, "One\\Missing", 0, KEY_READ, &key));
@@ -99,33 +108,19 @@ TEST_F(Registry, KeysOpenAndCreateByPath)
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(m_key, "\\One", 0, KEY_READ, &key)) << "a leading backslash";
     EXPECT_NE(ERROR_SUCCESS, Create(m_key, "\\Lead", key)) << "a leading backslash";
 
-    // A null or empty sub-key gives a second handle to the same key, which outlives the first.
-    HKEY first = nullptr, second = nullptr, third = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(m_key, "One", 0, KEY_ALL_ACCESS, &first));
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(first, nullptr, 0, KEY_ALL_ACCESS, &second));
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(first, "", 0, KEY_ALL_ACCESS, &third));
-    EXPECT_NE(second, third);
-    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(first));
-    EXPECT_EQ(ERROR_SUCCESS, SetDword(second, "Through", 7));
-    DWORD value = 0;
-    EXPECT_EQ(ERROR_SUCCESS, Query(third, "through", &value, sizeof value));
-    EXPECT_EQ(7u, value);
-    RegCloseKey(second);
-    RegCloseKey(third);
-
     // Key names hold up to 255 characters, trees go 512 levels deep (32 made per call at most).
     ASSERT_EQ(ERROR_SUCCESS, Create(m_key, std::string(255, 'k').c_str(), key));
     RegCloseKey(key);
     QOR_EXPECT_BROKEN_ON_WINE(Create(m_key, std::string(256, 'k').c_str(), key) != ERROR_SUCCESS,
                               "Wine accepts key names longer than 255 characters");
     RegDeleteKeyA(m_key, std::string(256, 'k').c_str()); // too long for the enumeration that cleans up
-    std::string levels;
-    for (int depth = 4; depth <= 512; ++depth) // m_key is 3 levels below its root
-        levels += "d\\";
     HKEY deep = m_key;
-    for (size_t at = 0; at < levels.size(); at += 64) {
+    for (int depth = 4; depth < 512; depth += 32) { // m_key is 3 levels below its root
         HKEY next = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, Create(deep, levels.substr(at, 64).c_str(), next)) << "below level " << at / 2;
+        std::string levels;
+        for (int level = depth; level < depth + 32 && level <= 512; ++level)
+            levels += "d\\";
+        ASSERT_EQ(ERROR_SUCCESS, Create(deep, levels.c_str(), next)) << "below level " << depth;
         if (deep != m_key)
             RegCloseKey(deep);
         deep = next;
@@ -286,7 +281,7 @@ TEST_F(Registry, WritesRacingADeletionLandWholeOrFail)
         deletions += RegDeleteKeyA(HKEY_CURRENT_USER, target.c_str()) == ERROR_SUCCESS;
     EXPECT_EQ(0, writer.Wait()) << "a write answered neither success nor ERROR_KEY_DELETED";
     EXPECT_GT(deletions, 0);
-#if !defined(_WIN32)
+#if !defined(_WIN32) // the store is a SQLite file only on POSIX; the Windows build has no sqlite3
     sqlite3 *db = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open((qor::test::PrivateFolderEnvironment::Folder() / "registry" / "registry.db").c_str(), &db));
     sqlite3_stmt *orphans = nullptr;
@@ -348,16 +343,15 @@ TEST_F(Registry, PosixNewAndDamagedDatabaseFiles)
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_CURRENT_CONFIG, "First"));
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_CURRENT_CONFIG, "")) << "a root key stays";
     for (const std::string &content : {std::string(), std::string(300, 'J'), std::string("SQLite format 3\0", 16)}) {
-        auto folder = qor::test::PrivateFolderEnvironment::Folder() / ("damaged" + std::to_string(content.size()));
+        const std::string folder = qor::test::PathOf("damaged" + std::to_string(content.size()));
         std::filesystem::create_directories(folder);
-        std::ofstream(folder / "registry.db", std::ios::binary) << content;
-        qor::test::SetEnvironmentVariable("QOR_REGISTRY_DIR", folder.string().c_str());
+        qor::test::WriteBytes(folder + "/registry.db", content);
+        qor::test::SetEnvironmentVariable("QOR_REGISTRY_DIR", folder.c_str());
         HKEY key;
         EXPECT_EQ(ERROR_BADDB, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key)) << content.size();
         EXPECT_EQ(ERROR_BADDB, Create(HKEY_CURRENT_USER, "Software", key)) << content.size();
         qor::test::SetEnvironmentVariable("QOR_REGISTRY_DIR", previous.c_str());
-        std::ifstream kept(folder / "registry.db", std::ios::binary);
-        EXPECT_EQ(content, std::string(std::istreambuf_iterator<char>(kept), {})) << "never overwritten";
+        EXPECT_EQ(content, qor::test::ReadBytes(folder + "/registry.db")) << "never overwritten";
     }
 }
 

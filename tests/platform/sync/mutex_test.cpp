@@ -1,5 +1,5 @@
 // mutex_test.cpp: named mutexes: recursive ownership, opening an existing one, release by a non-owner,
-// time-outs, and the abandoned mutex of a child that died holding it.
+// time-outs, and the abandoned mutex of a thread or a child that died holding it.
 #include "QorChildProcess.h"
 #include "QorPlatform.h"
 
@@ -18,6 +18,17 @@ std::string UniqueName(const std::string &stem)
     return "QorMutexTest-" + stem + "-" + std::to_string(random());
 }
 
+// What another thread's zero wait and release of `mutex` answer.
+std::pair<DWORD, BOOL> FromOtherThread(HANDLE mutex)
+{
+    std::pair<DWORD, BOOL> seen;
+    std::thread([&] {
+        seen.first = WaitForSingleObject(mutex, 0);
+        seen.second = ReleaseMutex(mutex);
+    }).join();
+    return seen;
+}
+
 } // namespace
 
 TEST(NamedMutex, RecursiveOwnershipAndExistingNames)
@@ -28,86 +39,45 @@ TEST(NamedMutex, RecursiveOwnershipAndExistingNames)
     ASSERT_NE(nullptr, mutex);
     EXPECT_EQ((DWORD)ERROR_SUCCESS, GetLastError());
     EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(mutex, INFINITE)); // second level
-    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(mutex, 0));        // third level
 
     // A second handle to the same name finds it existing; asking for initial ownership then gives none.
-    SetLastError(0xdeadbeef);
     HANDLE same = CreateMutexA(nullptr, TRUE, name.c_str());
     ASSERT_NE(nullptr, same);
     EXPECT_EQ((DWORD)ERROR_ALREADY_EXISTS, GetLastError());
-
-    DWORD otherWait = 0, otherRelease = 0, otherError = 0;
-    auto tryFromOtherThread = [&] {
-        std::thread other([&] {
-            otherWait = WaitForSingleObject(same, 0);
-            otherRelease = ReleaseMutex(same);
-            otherError = GetLastError();
-        });
-        other.join();
-    };
-    tryFromOtherThread();
-    EXPECT_EQ((DWORD)WAIT_TIMEOUT, otherWait);
-    EXPECT_EQ(0u, otherRelease);
-    EXPECT_EQ((DWORD)ERROR_NOT_OWNER, otherError);
-
-    EXPECT_TRUE(ReleaseMutex(mutex));
+    EXPECT_EQ(std::make_pair((DWORD)WAIT_TIMEOUT, FALSE), FromOtherThread(same));
     EXPECT_TRUE(ReleaseMutex(same)); // either handle releases the one mutex
-    tryFromOtherThread();
-    EXPECT_EQ((DWORD)WAIT_TIMEOUT, otherWait); // still held once
+    EXPECT_EQ((DWORD)WAIT_TIMEOUT, FromOtherThread(mutex).first) << "still held once";
     EXPECT_TRUE(ReleaseMutex(mutex));
     EXPECT_FALSE(ReleaseMutex(mutex));
     EXPECT_EQ((DWORD)ERROR_NOT_OWNER, GetLastError());
-
-    // Free now: the other thread takes it and releases it.
-    tryFromOtherThread();
-    EXPECT_EQ((DWORD)WAIT_OBJECT_0, otherWait);
-    EXPECT_EQ(1u, otherRelease);
+    EXPECT_EQ(std::make_pair((DWORD)WAIT_OBJECT_0, TRUE), FromOtherThread(same)) << "free now";
     EXPECT_TRUE(CloseHandle(same));
     EXPECT_TRUE(CloseHandle(mutex));
 
-    // With every handle closed the name is free again.
     SetLastError(0xdeadbeef);
     HANDLE fresh = CreateMutexA(nullptr, FALSE, name.c_str());
-    ASSERT_NE(nullptr, fresh);
-    EXPECT_EQ((DWORD)ERROR_SUCCESS, GetLastError());
+    EXPECT_EQ((DWORD)ERROR_SUCCESS, GetLastError()) << "with every handle closed the name is free again";
     EXPECT_TRUE(CloseHandle(fresh));
 }
 
 TEST(NamedMutex, TimedWaitsAndUnnamedMutexes)
 {
-    HANDLE unnamed = CreateMutexA(nullptr, FALSE, nullptr);
-    ASSERT_NE(nullptr, unnamed);
-    HANDLE other = CreateMutexA(nullptr, FALSE, nullptr);
-    ASSERT_NE(nullptr, other);
-    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(unnamed, 0));
+    HANDLE unnamed = CreateMutexA(nullptr, TRUE, nullptr), other = CreateMutexA(nullptr, FALSE, nullptr);
     DWORD timedWait = 0, otherWait = 0;
-    std::thread waiter([&] {
+    std::thread([&] {
         timedWait = WaitForSingleObject(unnamed, 20);
         otherWait = WaitForSingleObject(other, 20); // two unnamed mutexes are two mutexes
-        ReleaseMutex(other);
-    });
-    waiter.join();
+    }).join();
     EXPECT_EQ((DWORD)WAIT_TIMEOUT, timedWait);
     EXPECT_EQ((DWORD)WAIT_OBJECT_0, otherWait);
     EXPECT_TRUE(ReleaseMutex(unnamed));
+    EXPECT_EQ((DWORD)WAIT_ABANDONED, WaitForSingleObject(other, 0)) << "its waiter thread ended holding it";
+    EXPECT_TRUE(ReleaseMutex(other));
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(other, 0)) << "an ordinary mutex again";
     EXPECT_TRUE(CloseHandle(unnamed));
     EXPECT_TRUE(CloseHandle(other));
     EXPECT_EQ(WAIT_FAILED, WaitForSingleObject(unnamed, 0));
     EXPECT_EQ((DWORD)ERROR_INVALID_HANDLE, GetLastError());
-}
-
-TEST(NamedMutex, AThreadThatEndsHoldingItAbandonsIt)
-{
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, UniqueName("thread").c_str());
-    ASSERT_NE(nullptr, mutex);
-    std::thread owner([&] { WaitForSingleObject(mutex, INFINITE); });
-    owner.join();
-    EXPECT_EQ((DWORD)WAIT_ABANDONED, WaitForSingleObject(mutex, 0));
-    // The waiter owns it now, and it is an ordinary mutex again.
-    EXPECT_TRUE(ReleaseMutex(mutex));
-    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(mutex, 0));
-    EXPECT_TRUE(ReleaseMutex(mutex));
-    EXPECT_TRUE(CloseHandle(mutex));
 }
 
 TEST(NamedMutex, AChildThatDiesHoldingItAbandonsIt)
@@ -115,18 +85,15 @@ TEST(NamedMutex, AChildThatDiesHoldingItAbandonsIt)
     std::string name = UniqueName("child");
     HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
     ASSERT_NE(nullptr, mutex);
-    EXPECT_EQ(3, qor::test::RunChild("qor_mutex_holder", {name}));
-    EXPECT_EQ((DWORD)WAIT_ABANDONED, WaitForSingleObject(mutex, INFINITE));
-    EXPECT_TRUE(ReleaseMutex(mutex));
-    // A second child takes it normally, and abandons it again.
-    EXPECT_EQ(3, qor::test::RunChild("qor_mutex_holder", {name}));
-    EXPECT_EQ((DWORD)WAIT_ABANDONED, WaitForSingleObject(mutex, 0));
-    EXPECT_TRUE(ReleaseMutex(mutex));
+    for (int child = 0; child < 2; ++child) { // the second takes it normally, and abandons it again
+        EXPECT_EQ(3, qor::test::RunChild("qor_mutex_holder", {name}));
+        EXPECT_EQ((DWORD)WAIT_ABANDONED, WaitForSingleObject(mutex, INFINITE));
+        EXPECT_TRUE(ReleaseMutex(mutex));
+    }
     EXPECT_TRUE(CloseHandle(mutex));
 }
 
-#if !defined(_WIN32)
-// Handle counting is a hook of the POSIX layer only.
+#if !defined(_WIN32) // QorOpenHandleCount is a hook of the POSIX layer: it does not compile for Windows
 TEST(NamedMutex, HandlesAreCounted)
 {
     size_t before = QorOpenHandleCount();

@@ -4,18 +4,23 @@
 
 #include "QorKnownDifference.h"
 #include "QorTestEnvironment.h"
+#include "QorTestFiles.h"
 
 #include <ctime>
-#include <fstream>
+#include <utility>
+#include <vector>
 
 namespace {
 
-struct ZoneCase {
-    const char *tz;
-    LONG bias, daylightBias;
-    WORD daylightMonth, daylightWeek, daylightHour; // 0 months: no daylight saving
-    WORD standardMonth, standardWeek, standardHour;
-};
+// Bias, daylight bias, then month, week and hour of the daylight and of the standard date (0 months:
+// no daylight saving).
+using ZoneRow = std::vector<LONG>;
+
+ZoneRow RowOf(const TIME_ZONE_INFORMATION &zone)
+{
+    return {zone.Bias, zone.DaylightBias, zone.DaylightDate.wMonth, zone.DaylightDate.wDay, zone.DaylightDate.wHour,
+            zone.StandardDate.wMonth, zone.StandardDate.wDay, zone.StandardDate.wHour};
+}
 
 // Runs GetTimeZoneInformation under `tz`; restores the zone of the test run afterwards.
 DWORD ZoneUnder(const char *tz, TIME_ZONE_INFORMATION &zone)
@@ -32,40 +37,30 @@ TEST(TimeZone, RulesThatMapOneToOne)
 {
     QOR_POSIX_ONLY("the zone comes from $TZ on every call only on our layer; Wine reads the host's zone at start");
     // A zone file of version 2 keeps its rule behind its last line feed but one.
-    const std::string folder = qor::test::PrivateFolderEnvironment::Folder().string();
-    std::ofstream(folder + "/Test_Berlin", std::ios::binary) << std::string("TZif2") + std::string(39, '\0')
-                                                              << "\nCET-1CEST,M3.5.0,M10.5.0/3\n";
-    qor::test::SetEnvironmentVariable("TZDIR", folder.c_str());
-    static const ZoneCase kCases[] = {
-        {"CET-1CEST,M3.5.0,M10.5.0/3", -60, -60, 3, 5, 2, 10, 5, 3},
-        {"Test_Berlin", -60, -60, 3, 5, 2, 10, 5, 3}, // the zone file's rule
-        {"EST5EDT,M3.2.0,M11.1.0", 300, -60, 3, 2, 2, 11, 1, 2},
-        {"AEST-10AEDT,M10.1.0,M4.1.0/3", -600, -60, 10, 1, 2, 4, 1, 3}, // daylight across the new year
-        {"<+0330>-3:30", -210, 0, 0, 0, 0, 0, 0, 0},
-        {"NST3:30NDT,M3.2.0/0:01,M11.1.0/0:01", 210, -60, 3, 2, 0, 11, 1, 0},
-        {"LHST-10:30LHDT-11,M10.1.0,M4.1.0", -630, -30, 10, 1, 2, 4, 1, 2}, // half an hour of daylight saving
-        {"JST-9", -540, 0, 0, 0, 0, 0, 0, 0},
-        {"", 0, 0, 0, 0, 0, 0, 0, 0},             // empty: UTC
-        {"No such zone", 0, 0, 0, 0, 0, 0, 0, 0}, // neither file nor rule: UTC, as the C library takes it
+    qor::test::WriteBytes(qor::test::PathOf("Test_Berlin"),
+                          std::string("TZif2") + std::string(39, '\0') + "\nCET-1CEST,M3.5.0,M10.5.0/3\n");
+    qor::test::SetEnvironmentVariable("TZDIR", qor::test::PathOf("").c_str());
+    static const std::pair<const char *, ZoneRow> kCases[] = {
+        {"CET-1CEST,M3.5.0,M10.5.0/3", {-60, -60, 3, 5, 2, 10, 5, 3}},
+        {"Test_Berlin", {-60, -60, 3, 5, 2, 10, 5, 3}}, // the zone file's rule
+        {"EST5EDT,M3.2.0,M11.1.0", {300, -60, 3, 2, 2, 11, 1, 2}},
+        {"AEST-10AEDT,M10.1.0,M4.1.0/3", {-600, -60, 10, 1, 2, 4, 1, 3}}, // daylight across the new year
+        {"<+0330>-3:30", {-210, 0, 0, 0, 0, 0, 0, 0}},
+        {"NST3:30NDT,M3.2.0/0:01,M11.1.0/0:01", {210, -60, 3, 2, 0, 11, 1, 0}},
+        {"LHST-10:30LHDT-11,M10.1.0,M4.1.0", {-630, -30, 10, 1, 2, 4, 1, 2}}, // half an hour of daylight saving
+        {"", {0, 0, 0, 0, 0, 0, 0, 0}},             // empty: UTC
+        {"No such zone", {0, 0, 0, 0, 0, 0, 0, 0}}, // neither file nor rule: UTC, as the C library takes it
     };
-    for (const ZoneCase &row : kCases) {
-        SCOPED_TRACE(row.tz);
+    for (const auto &[tz, expected] : kCases) {
         TIME_ZONE_INFORMATION zone;
-        DWORD result = ZoneUnder(row.tz, zone);
-        EXPECT_EQ(row.bias, zone.Bias);
-        EXPECT_EQ(0, zone.StandardBias);
-        EXPECT_EQ(row.daylightBias, zone.DaylightBias);
-        EXPECT_EQ(row.daylightMonth, zone.DaylightDate.wMonth);
-        EXPECT_EQ(row.daylightWeek, zone.DaylightDate.wDay);
-        EXPECT_EQ(row.daylightHour, zone.DaylightDate.wHour);
-        EXPECT_EQ(row.standardMonth, zone.StandardDate.wMonth);
-        EXPECT_EQ(row.standardWeek, zone.StandardDate.wDay);
-        EXPECT_EQ(row.standardHour, zone.StandardDate.wHour);
-        if (row.daylightMonth != 0) {
-            EXPECT_EQ(0, zone.DaylightDate.wDayOfWeek) << "every rule above changes on a Sunday";
-            EXPECT_TRUE(result == TIME_ZONE_ID_STANDARD || result == TIME_ZONE_ID_DAYLIGHT) << result;
+        DWORD result = ZoneUnder(tz, zone);
+        EXPECT_EQ(expected, RowOf(zone)) << tz;
+        EXPECT_EQ(0, zone.StandardBias) << tz;
+        if (expected[2] != 0) {
+            EXPECT_EQ(0, zone.DaylightDate.wDayOfWeek) << tz << ": every rule above changes on a Sunday";
+            EXPECT_TRUE(result == TIME_ZONE_ID_STANDARD || result == TIME_ZONE_ID_DAYLIGHT) << tz << result;
         } else {
-            EXPECT_EQ(static_cast<DWORD>(TIME_ZONE_ID_UNKNOWN), result);
+            EXPECT_EQ(static_cast<DWORD>(TIME_ZONE_ID_UNKNOWN), result) << tz;
         }
     }
     qor::test::SetEnvironmentVariable("TZDIR", nullptr);
@@ -84,14 +79,7 @@ TEST(TimeZone, OtherRulesAreProbedOverTheCurrentYear)
         int y = year - (month < 3);
         return static_cast<WORD>((y + y / 4 - y / 100 + y / 400 + kMonthOffsets[month - 1] + day) % 7);
     };
-    EXPECT_EQ(300, zone.Bias);
-    EXPECT_EQ(-60, zone.DaylightBias);
-    EXPECT_EQ(3, zone.DaylightDate.wMonth);
-    EXPECT_EQ(1, zone.DaylightDate.wDay);
+    EXPECT_EQ((ZoneRow{300, -60, 3, 1, 2, 10, 5, 2}), RowOf(zone)) << "the 27th is in the month's last week";
     EXPECT_EQ(weekdayOf(3, 1), zone.DaylightDate.wDayOfWeek);
-    EXPECT_EQ(2, zone.DaylightDate.wHour);
-    EXPECT_EQ(10, zone.StandardDate.wMonth);
-    EXPECT_EQ(5, zone.StandardDate.wDay) << "the 27th is in the month's last week";
     EXPECT_EQ(weekdayOf(10, 27), zone.StandardDate.wDayOfWeek);
-    EXPECT_EQ(2, zone.StandardDate.wHour);
 }
