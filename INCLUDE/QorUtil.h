@@ -12,3 +12,5 @@
 #include "QorHashTable.h"
 #include "QorRegistry.h"
 #include "QorString.h"
+#include "QorMd5.h"
+#include "QorGeometry.h"

@@ -275,6 +275,28 @@ static_assert(sizeof(VARIANT) == 24 && sizeof(SAFEARRAY) == 32, "the Windows x64
 #  define FADF_DISPATCH 0x0400
 #  define FADF_VARIANT 0x0800
 
+// Geometry of the user interface: signed 32-bit coordinates, as on Windows.
+typedef struct tagPOINT {
+    LONG x;
+    LONG y;
+} POINT, *PPOINT, *LPPOINT;
+typedef struct tagSIZE {
+    LONG cx;
+    LONG cy;
+} SIZE, *PSIZE, *LPSIZE;
+typedef struct tagRECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECT, *PRECT, *LPRECT;
+typedef const RECT *LPCRECT;
+
+// Window messages.
+typedef UINT_PTR WPARAM;
+typedef LONG_PTR LPARAM;
+typedef LONG_PTR LRESULT;
+
 // Recursive lock of one process. Its layout is ours: callers embed it by value but never look inside.
 typedef struct _RTL_CRITICAL_SECTION {
     pthread_mutex_t Mutex;

@@ -14,6 +14,8 @@ PAIRS = [
     ("QorStringMidWhole", "StdStringSubstrWhole"),
     ("QorStringFind", "StdStringFind"),
     ("QorStringFormat", "Snprintf"),
+    ("QorMd5Digest/1048576", "OpenSslMd5Digest/1048576"),
+    ("QorMd5Digest/64", "OpenSslMd5Digest/64"),
 ]
 
 

@@ -47,3 +47,14 @@ add_test(NAME qor_log_commands COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:qor
   -DWORKDIR=${CMAKE_CURRENT_BINARY_DIR}/log-commands -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/log_commands.cmake)
 set_tests_properties(qor_log_commands PROPERTIES ENVIRONMENT ${QOR_TEST_HOME_ENVIRONMENT})
 qor_tool_test(log_help ARGS log --help EXIT 0 STDOUT "path.*write.*tail.*enable.*disable")
+
+# qor md5 against md5sum (where it exists) and against its own lists.
+find_program(QOR_MD5SUM md5sum)
+set(qor_md5sum)
+if(QOR_MD5SUM AND NOT CMAKE_CROSSCOMPILING)
+  set(qor_md5sum -DMD5SUM=${QOR_MD5SUM})
+endif()
+add_test(NAME qor_md5_files COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:qor> -DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}
+  ${qor_md5sum} -DWORKDIR=${CMAKE_CURRENT_BINARY_DIR}/md5-files -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/md5_files.cmake)
+qor_tool_test(md5_help ARGS md5 --help EXIT 0 STDOUT "md5sum's format.*--check.*Examples:")
+qor_tool_test(md5_quiet_without_check ARGS md5 --quiet x EXIT 2 STDERR "^qor: --quiet and --status are meant" STDERR_LINES 1)
