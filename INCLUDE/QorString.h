@@ -27,6 +27,13 @@ static_assert(sizeof(CQorStringData) == 12, "the block header is three 32-bit fi
 // `catch (HRESULT)` works on every build). Strings sharing a block must stay on one thread.
 class QORUTIL_API CQorString {
 public:
+    // One row of the HTML entity table; a null entity ends the table.
+    struct SQorHTMLAltText {
+        const char *pszEntity;
+        int32_t nEntityLength; // characters of pszEntity
+        int32_t chValue;       // the character it stands for, as a signed 8-bit char
+    };
+
     CQorString();
     CQorString(std::nullptr_t);
     CQorString(const char *text);
@@ -152,6 +159,16 @@ public:
     HRESULT SqlEncode() { return QuoteEncode('\'', '\''); }
     HRESULT SqlDecode() { return QuoteDecode('\'', '\''); }
 
+    // HTML. HtmlEncode replaces " & < > (and blanks, with `nbsp`) by their entities; a text without
+    // them is left as it is. HtmlDecode replaces the entities of s_HTMLAltText (case-sensitive) and
+    // numeric references "&#NNN;", which are taken as six characters long and reduced modulo 128.
+    // HtmlStripTags drops markup and comments, turns <br>, <p...>, <div...> and </tr> into line feeds
+    // and </td> into a tab, decodes the named entities outside tags and folds each run of line breaks
+    // and blanks into one blank.
+    HRESULT HtmlEncode(bool nbsp);
+    HRESULT HtmlDecode();
+    HRESULT HtmlStripTags();
+
 protected:
     // Formats into this string; arguments must be of the types the format names. An argument that
     // points into this string's own text is read from the old block, which stays alive meanwhile.
@@ -176,6 +193,8 @@ protected:
     static char *m_szNull;
     // Non-zero (the entry's own index) for each character that text-mode URL encoding escapes.
     static const unsigned char s_szURLCharMap[256];
+    // &nbsp; &quot; &amp; &lt; &gt;, then the null row.
+    static const SQorHTMLAltText s_HTMLAltText[6];
 
 private:
     void AssignWide(const WCHAR *text, size_t length);

@@ -1,5 +1,6 @@
 // QorStringEncoders_test.cpp: CQorString's encoders byte for byte: URL escaping in both modes over all
-// 256 bytes, decoding and its failures, the URL prefixes.
+// 256 bytes and its decoding, the URL prefixes, quoting, HTML entities and tag stripping, the
+// hexadecimal form, text replacement and the named-parameter formatter.
 #include "QorStringProbe.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +13,10 @@ namespace {
 
 std::string TextOf(const CQorString &s) { return std::string(s.GetString(), (size_t)s.GetLength()); }
 
-std::string Escape(unsigned char byte)
+std::string Escape(unsigned char code)
 {
     const char *digits = "0123456789ABCDEF";
-    return std::string{'%', digits[byte >> 4], digits[byte & 15]};
+    return std::string{'%', digits[code >> 4], digits[code & 15]};
 }
 
 } // namespace
@@ -24,22 +25,22 @@ TEST(QorStringUrl, EveryByteInBothModes)
 {
     const std::string textModeEscapes = " \"#%&'+/:;<=>?@[\\]^`{|}~";
     ASSERT_EQ(24u, textModeEscapes.size());
-    for (int byte = 1; byte < 256; ++byte) {
-        bool alnum = byte < 128 && isalnum(byte);
-        bool inMap = textModeEscapes.find((char)byte) != std::string::npos;
-        std::string plain(1, (char)byte);
+    for (int code = 1; code < 256; ++code) {
+        bool alnum = code < 128 && isalnum(code);
+        bool inMap = textModeEscapes.find((char)code) != std::string::npos;
+        std::string plain(1, (char)code);
         for (bool binary : {false, true}) {
             CQorString s(plain.c_str());
             ASSERT_EQ(S_OK, s.URLEncode(binary));
             bool escaped = !alnum && (binary || inMap);
-            EXPECT_EQ(escaped ? Escape((unsigned char)byte) : plain, TextOf(s)) << "byte " << byte << " binary " << binary;
+            EXPECT_EQ(escaped ? Escape((unsigned char)code) : plain, TextOf(s)) << "code " << code << " binary " << binary;
         }
     }
     char out[3 * 4 + 1];
     char *end = out;
     const unsigned char bytes[] = {0, 'a', 0xE9, '+'};
     EXPECT_EQ(S_OK, CQorString::URLEncode(true, bytes, 4, end));
-    EXPECT_STREQ("%00a%E9%2B", out) << "the static form takes a zero byte as any other";
+    EXPECT_STREQ("%00a%E9%2B", out) << "the static form takes a zero code as any other";
     EXPECT_EQ(out + 10, end) << "left at the terminator";
 }
 
@@ -66,7 +67,7 @@ TEST(QorStringUrl, Decoding)
         {"%4a%4A", S_OK, "JJ"},
         {"%zz", S_OK, "\x53"},             // no check for hexadecimal digits: 16 * 35 + 35, kept to 8 bits
         {"a+b%20c", S_OK, "a+b c"},        // '+' stays
-        {"x%00y", S_OK, std::string("x\0y", 3)}, // a zero byte stays inside the text
+        {"x%00y", S_OK, std::string("x\0y", 3)}, // a zero code stays inside the text
         {"%E9%", E_FAIL, "%E9%"},
         {"50%", E_FAIL, "50%"},
         {"50%4", E_FAIL, "50%4"},
@@ -92,8 +93,8 @@ TEST(QorStringUrl, Decoding)
 TEST(QorStringUrl, BinaryEncodingRoundTrips)
 {
     std::string all;
-    for (int byte = 0; byte < 256; ++byte)
-        all += (char)byte;
+    for (int code = 0; code < 256; ++code)
+        all += (char)code;
     for (bool binary : {false, true}) {
         CQorString s(all.data(), (int)all.size());
         s.URLEncode(binary);
@@ -189,4 +190,77 @@ TEST(QorStringQuote, BlockSizes)
     sql.SqlEncode();
     EXPECT_EQ(2 * 3 + 2, sql.BufferLength()) << "escaping reserves twice the length + 2";
     EXPECT_EQ(4, sql.GetLength());
+}
+
+TEST(QorStringHtml, EncodeAndDecode)
+{
+    struct Row {
+        const char *text;
+        const char *encoded;
+        const char *encodedNbsp;
+    } encodeRows[] = {
+        {"a<b & \"c\"", "a&lt;b &amp; &quot;c&quot;", "a&lt;b&nbsp;&amp;&nbsp;&quot;c&quot;"},
+        {"plain text", "plain text", "plain&nbsp;text"},
+        {"'>'", "'&gt;'", "'&gt;'"},
+    };
+    for (const Row &row : encodeRows) {
+        CQorString s(row.text), nbsp(row.text);
+        EXPECT_EQ(S_OK, s.HtmlEncode(false));
+        EXPECT_EQ(S_OK, nbsp.HtmlEncode(true));
+        EXPECT_STREQ(row.encoded, s);
+        EXPECT_STREQ(row.encodedNbsp, nbsp);
+        EXPECT_EQ(S_OK, nbsp.HtmlDecode());
+        EXPECT_STREQ(row.text, nbsp) << "decoding gives the text back";
+    }
+    CQorStringProbe untouched("abc"), holder(untouched);
+    untouched.HtmlEncode(true);
+    EXPECT_EQ(holder.Block(), untouched.Block()) << "nothing to replace: the block stays shared";
+
+    struct {
+        const char *text;
+        std::string decoded;
+    } decodeRows[] = {
+        {"&lt;x&gt; &amp;amp;", "<x> &amp;"}, // one pass: the result is not decoded again
+        {"&#065;B", "AB"},
+        {"&#65;B", "A"},              // the reference is taken as six characters, "&#65;B" whole
+        {"&#193;x", "Ax"},            // modulo 128
+        {"&#65", "A"},                // cut short by the end of the text
+        {"&copy; &LT; &", "&copy; &LT; &"}, // unlisted and wrong-case entities stay
+        {"&nbsp;&quot;", " \""},
+    };
+    for (const auto &row : decodeRows) {
+        CQorString s(row.text);
+        EXPECT_EQ(S_OK, s.HtmlDecode());
+        EXPECT_EQ(row.decoded, TextOf(s)) << row.text;
+    }
+}
+
+TEST(QorStringHtml, StripTags)
+{
+    struct {
+        const char *html;
+        const char *text;
+    } rows[] = {
+        {"<p>One</p><p>Two</p>", "\nOne\nTwo"},
+        {"a<br>b", "a\nb"},
+        {"x<!-- c -->y", "xy"},
+        {"x<!-- never closed", "x"},
+        {"<td>1</td><td>2</td></tr>", "1\t2\t\n"},
+        {"a  \n  b", "a b"},
+        {"a\nb", "a b"},
+        {"a \r\n\r\n b\n", "a b"},     // a run of breaks folds; a break at the end goes
+        {"\n  a", "  a"},              // at the start only the break goes
+        {"<b>x &lt; y</b>", "x < y"},
+        {"<a title=\"&lt;\n\">t</a>", "t"}, // entities and breaks inside a tag go with it
+        {"<STYLE>p{}</Style>z", "z"},
+        {"<style type=\"c\">p{}</style>z", "p{}z"}, // a style tag with attributes is any other tag
+        {"<div class=x>d", "\nd"},
+        {"<BR>&amp;<Br>", "\n&\n"},
+        {"1 < 2", "1 "},                // an unclosed '<' swallows the rest as a tag
+    };
+    for (const auto &row : rows) {
+        CQorString s(row.html);
+        EXPECT_EQ(S_OK, s.HtmlStripTags());
+        EXPECT_STREQ(row.text, s) << row.html;
+    }
 }

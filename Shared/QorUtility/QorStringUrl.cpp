@@ -27,7 +27,7 @@ namespace {
 const char kUpperHexDigits[] = "0123456789ABCDEF";
 
 // An escape's character as a digit value, unchecked: callers' decoders have always taken "%zz" as a
-// byte rather than refusing it, so any character gives some value.
+// value rather than refusing it, so any character gives some value.
 int EscapeDigit(unsigned char ch)
 {
     if (ch >= 'A' && ch <= 'Z')
@@ -67,12 +67,12 @@ int SchemeEnd(const char *text)
 HRESULT CQorString::URLEncode(bool binary, const unsigned char *source, int length, char *&out)
 {
     for (int at = 0; at < length; ++at) {
-        unsigned char byte = source[at];
-        if (isalnum(byte) || (!binary && s_szURLCharMap[byte] == 0)) {
-            *out++ = (char)byte;
+        unsigned char value = source[at];
+        if (isalnum(value) || (!binary && s_szURLCharMap[value] == 0)) {
+            *out++ = (char)value;
             continue;
         }
-        unsigned char escaped = binary ? byte : s_szURLCharMap[byte];
+        unsigned char escaped = binary ? value : s_szURLCharMap[value];
         *out++ = '%';
         *out++ = kUpperHexDigits[escaped >> 4];
         *out++ = kUpperHexDigits[escaped & 0xF];
