@@ -27,6 +27,13 @@ static_assert(sizeof(CQorStringData) == 12, "the block header is three 32-bit fi
 // `catch (HRESULT)` works on every build). Strings sharing a block must stay on one thread.
 class QORUTIL_API CQorString {
 public:
+    // One row of the HTML entity table; a null entity ends the table.
+    struct SQorHTMLAltText {
+        const char *pszEntity;
+        int32_t nEntityLength; // characters of pszEntity
+        int32_t chValue;       // the character it stands for, as a signed 8-bit char
+    };
+
     CQorString();
     CQorString(std::nullptr_t);
     CQorString(const char *text);
@@ -121,6 +128,47 @@ public:
     // `length` does not bound the scan: the first zero byte does.
     static DWORD CalcBufferHash(const unsigned char *buffer, DWORD length);
 
+    // URL escapes (%XX, upper-case digits). Letters and digits are always copied; text mode escapes the
+    // 24 characters of s_szURLCharMap and copies the rest (bytes 128-255 included); binary mode escapes
+    // every other byte. A blank becomes %20, never '+'. The static form writes into `out`, which must
+    // hold 3 * length + 1 bytes, terminates it and leaves `out` at the terminator.
+    static HRESULT URLEncode(bool binary, const unsigned char *source, int length, char *&out);
+    HRESULT URLEncode(bool binary);
+    HRESULT BinaryEncode() { return URLEncode(true); }
+    // Decoding does not check that an escape's two characters are hexadecimal digits (%zz is 0x53) and
+    // leaves '+' alone; a text that ends inside an escape is E_FAIL. The buffer form writes the bytes
+    // (no terminator) into `out`, which needs room for GetLength() bytes; `outLength` is 0 on failure.
+    // In place, a failure keeps the old text; decoded zero bytes stay in the text.
+    HRESULT URLDecode(unsigned char *out, int &outLength);
+    HRESULT URLDecode();
+    HRESULT BinaryDecode() { return URLDecode(); }
+    // "scheme://host" of a URL; E_INVALIDARG (and `out` unchanged) without "://".
+    HRESULT UrlSchemeHostname(CQorString &out) const;
+    // The URL up to and including its last '/'; "scheme://host/" when no '/' follows the host.
+    HRESULT UrlSchemeHostnamePath(CQorString &out) const;
+
+    // Quoting. AddQuotes puts `ch` before and after the text, AddAmpQuotes "&quot;". QuoteEncode puts `q2`
+    // before every `q1` and every `q2`; QuoteDecode removes each `q2` that has a character after it (and
+    // keeps that character, so a doubled `q2` becomes one); `q1` is not used there. Characters compare
+    // as 8-bit chars. The quote encoders answer S_FALSE for an empty text; E_OUTOFMEMORY leaves the
+    // string as it was.
+    HRESULT AddQuotes(int ch);
+    HRESULT AddAmpQuotes();
+    HRESULT QuoteEncode(int q1, int q2);
+    HRESULT QuoteDecode(int q1, int q2);
+    HRESULT SqlEncode() { return QuoteEncode('\'', '\''); }
+    HRESULT SqlDecode() { return QuoteDecode('\'', '\''); }
+
+    // HTML. HtmlEncode replaces " & < > (and blanks, with `nbsp`) by their entities; a text without
+    // them is left as it is. HtmlDecode replaces the entities of s_HTMLAltText (case-sensitive) and
+    // numeric references "&#NNN;", which are taken as six characters long and reduced modulo 128.
+    // HtmlStripTags drops markup and comments, turns <br>, <p...>, <div...> and </tr> into line feeds
+    // and </td> into a tab, decodes the named entities outside tags and folds each run of line breaks
+    // and blanks into one blank.
+    HRESULT HtmlEncode(bool nbsp);
+    HRESULT HtmlDecode();
+    HRESULT HtmlStripTags();
+
 protected:
     // Formats into this string; arguments must be of the types the format names. An argument that
     // points into this string's own text is read from the old block, which stays alive meanwhile.
@@ -143,9 +191,18 @@ protected:
 
     // Holds null: its own zero bytes, taken as a text, are the shared empty text.
     static char *m_szNull;
+    // Non-zero (the entry's own index) for each character that text-mode URL encoding escapes.
+    static const unsigned char s_szURLCharMap[256];
+    // &nbsp; &quot; &amp; &lt; &gt;, then the null row.
+    static const SQorHTMLAltText s_HTMLAltText[6];
 
 private:
     void AssignWide(const WCHAR *text, size_t length);
+    // Drops this string's block and takes `block` (which holds one reference for it).
+    void AdoptBlock(CQorStringData *block);
+    // Puts `prefix` (of `length` characters) before and after the text, in place when an unshared
+    // block has more than `slack` spare bytes.
+    HRESULT Surround(const char *prefix, int length, int slack);
     void Append(const char *text, int length);
     bool PointsIntoBlock(const void *pointer) const;
     char *EmptyText() const { return reinterpret_cast<char *>(&m_szNull); }

@@ -1,0 +1,266 @@
+// QorStringEncoders_test.cpp: CQorString's encoders byte for byte: URL escaping in both modes over all
+// 256 bytes and its decoding, the URL prefixes, quoting, HTML entities and tag stripping, the
+// hexadecimal form, text replacement and the named-parameter formatter.
+#include "QorStringProbe.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string TextOf(const CQorString &s) { return std::string(s.GetString(), (size_t)s.GetLength()); }
+
+std::string Escape(unsigned char code)
+{
+    const char *digits = "0123456789ABCDEF";
+    return std::string{'%', digits[code >> 4], digits[code & 15]};
+}
+
+} // namespace
+
+TEST(QorStringUrl, EveryByteInBothModes)
+{
+    const std::string textModeEscapes = " \"#%&'+/:;<=>?@[\\]^`{|}~";
+    ASSERT_EQ(24u, textModeEscapes.size());
+    for (int code = 1; code < 256; ++code) {
+        bool alnum = code < 128 && isalnum(code);
+        bool inMap = textModeEscapes.find((char)code) != std::string::npos;
+        std::string plain(1, (char)code);
+        for (bool binary : {false, true}) {
+            CQorString s(plain.c_str());
+            ASSERT_EQ(S_OK, s.URLEncode(binary));
+            bool escaped = !alnum && (binary || inMap);
+            EXPECT_EQ(escaped ? Escape((unsigned char)code) : plain, TextOf(s)) << "code " << code << " binary " << binary;
+        }
+    }
+    char out[3 * 4 + 1];
+    char *end = out;
+    const unsigned char bytes[] = {0, 'a', 0xE9, '+'};
+    EXPECT_EQ(S_OK, CQorString::URLEncode(true, bytes, 4, end));
+    EXPECT_STREQ("%00a%E9%2B", out) << "the static form takes a zero code as any other";
+    EXPECT_EQ(out + 10, end) << "left at the terminator";
+}
+
+TEST(QorStringUrl, NamedCasesAndSharing)
+{
+    CQorString text("a b/c-d.e_f!"), binary(text), other(text);
+    text.URLEncode(false);
+    binary.BinaryEncode();
+    EXPECT_STREQ("a%20b%2Fc-d.e_f!", text);
+    EXPECT_STREQ("a%20b%2Fc%2Dd%2Ee%5Ff%21", binary);
+    EXPECT_STREQ("a b/c-d.e_f!", other) << "a string sharing the block keeps its text";
+    CQorStringProbe empty;
+    EXPECT_EQ(S_OK, empty.URLEncode(true));
+    EXPECT_EQ(nullptr, empty.Block());
+}
+
+TEST(QorStringUrl, Decoding)
+{
+    struct Row {
+        const char *text;
+        HRESULT result;
+        std::string decoded; // the text afterwards: the old one on failure
+    } rows[] = {
+        {"%4a%4A", S_OK, "JJ"},
+        {"%zz", S_OK, "\x53"},             // no check for hexadecimal digits: 16 * 35 + 35, kept to 8 bits
+        {"a+b%20c", S_OK, "a+b c"},        // '+' stays
+        {"x%00y", S_OK, std::string("x\0y", 3)}, // a zero code stays inside the text
+        {"%E9%", E_FAIL, "%E9%"},
+        {"50%", E_FAIL, "50%"},
+        {"50%4", E_FAIL, "50%4"},
+        {"", S_OK, ""},
+    };
+    for (const Row &row : rows) {
+        CQorString s(row.text), shared(s);
+        EXPECT_EQ(row.result, s.URLDecode()) << row.text;
+        EXPECT_EQ(row.decoded, TextOf(s)) << row.text;
+        EXPECT_STREQ(row.text, shared) << row.text;
+
+        CQorStringProbe probe(row.text), holder(probe);
+        unsigned char out[16] = {};
+        int outLength = -1;
+        EXPECT_EQ(row.result, probe.URLDecode(out, outLength)) << row.text;
+        std::string expected = row.result == S_OK ? row.decoded : "";
+        EXPECT_EQ(expected, std::string((char *)out, (size_t)outLength)) << row.text;
+        EXPECT_STREQ(row.text, probe) << "the buffer form leaves the text";
+        EXPECT_TRUE(!*row.text || probe.Block() != holder.Block()) << "but makes the block private";
+    }
+}
+
+TEST(QorStringUrl, BinaryEncodingRoundTrips)
+{
+    std::string all;
+    for (int code = 0; code < 256; ++code)
+        all += (char)code;
+    for (bool binary : {false, true}) {
+        CQorString s(all.data(), (int)all.size());
+        s.URLEncode(binary);
+        ASSERT_EQ(S_OK, s.URLDecode());
+        EXPECT_EQ(all, TextOf(s)) << "zero bytes inside the text round-trip too; binary " << binary;
+    }
+}
+
+TEST(QorStringUrl, SchemeHostAndPath)
+{
+    struct Row {
+        const char *url;
+        const char *host; // null: E_INVALIDARG
+        const char *path;
+    } rows[] = {
+        {"x://h/d/f", "x://h", "x://h/d/"},
+        {"x://h", "x://h", "x://h/"},
+        {"http://a.b/", "http://a.b", "http://a.b/"},
+        {"/a/b://c", "/a/b://c", "/a/b://c/"}, // a '/' before "://" does not count
+        {"host/path", nullptr, nullptr},
+        {"", nullptr, nullptr},
+    };
+    for (const Row &row : rows) {
+        CQorString url(row.url), host("kept"), path("kept");
+        EXPECT_EQ(row.host ? S_OK : E_INVALIDARG, url.UrlSchemeHostname(host)) << row.url;
+        EXPECT_EQ(row.path ? S_OK : E_INVALIDARG, url.UrlSchemeHostnamePath(path)) << row.url;
+        EXPECT_STREQ(row.host ? row.host : "kept", host) << row.url;
+        EXPECT_STREQ(row.path ? row.path : "kept", path) << row.url;
+    }
+}
+
+TEST(QorStringQuote, Rules)
+{
+    enum Op { Sql, Unsql, Backslash, Unbackslash, Quotes, AmpQuotes };
+    struct Row {
+        Op op;
+        const char *text;
+        const char *expected;
+        HRESULT result;
+    } rows[] = {
+        {Sql, "it's", "it''s", S_OK},
+        {Sql, "''", "''''", S_OK},
+        {Sql, "none", "none", S_OK},
+        {Sql, "", "", S_FALSE},
+        {Unsql, "it''s", "it's", S_OK},
+        {Unsql, "a'b", "ab", S_OK},          // a lone quote before a character goes
+        {Unsql, "ab'", "ab'", S_OK},         // a quote at the very end stays
+        {Unsql, "''''", "''", S_OK},         // the character behind a removed quote is literal
+        {Unsql, "'''", "''", S_OK},
+        {Unsql, "", "", S_FALSE},
+        {Backslash, "say \"hi\\\"", "say \\\"hi\\\\\\\"", S_OK}, // before each quote, and doubles each backslash
+        {Unbackslash, "say \\\"hi\\\\\\\"", "say \"hi\\\"", S_OK},
+        {Quotes, "", "\"\"", S_OK},
+        {Quotes, "a b", "\"a b\"", S_OK},
+        {AmpQuotes, "x", "&quot;x&quot;", S_OK},
+        {AmpQuotes, "", "&quot;&quot;", S_OK},
+    };
+    for (const Row &row : rows) {
+        CQorString s(row.text), shared(s);
+        HRESULT result = E_NOTIMPL;
+        switch (row.op) {
+        case Sql: result = s.SqlEncode(); break;
+        case Unsql: result = s.SqlDecode(); break;
+        case Backslash: result = s.QuoteEncode('"', '\\'); break;
+        case Unbackslash: result = s.QuoteDecode('"', '\\'); break;
+        case Quotes: result = s.AddQuotes('"'); break;
+        case AmpQuotes: result = s.AddAmpQuotes(); break;
+        }
+        EXPECT_EQ(row.result, result) << row.op << " " << row.text;
+        EXPECT_STREQ(row.expected, s) << row.op << " " << row.text;
+        EXPECT_STREQ(row.text, shared) << "the other holder keeps its text";
+    }
+}
+
+TEST(QorStringQuote, BlockSizes)
+{
+    CQorStringProbe roomy;
+    roomy.GetBuffer(20);
+    roomy = "abc";
+    const CQorStringData *block = roomy.Block();
+    roomy.AddQuotes('|');
+    roomy.AddAmpQuotes();
+    EXPECT_STREQ("&quot;|abc|&quot;", roomy);
+    EXPECT_EQ(block, roomy.Block()) << "an unshared block with room is used in place";
+
+    CQorStringProbe tight("abc");
+    tight.AddQuotes('\'');
+    EXPECT_EQ(3 + 5, tight.BufferLength()) << "a new block: length + 5";
+    CQorStringProbe amp("abc");
+    amp.AddAmpQuotes();
+    EXPECT_EQ(3 + 25, amp.BufferLength()) << "a new block: length + 25";
+    CQorStringProbe sql("a'b");
+    sql.SqlEncode();
+    EXPECT_EQ(2 * 3 + 2, sql.BufferLength()) << "escaping reserves twice the length + 2";
+    EXPECT_EQ(4, sql.GetLength());
+}
+
+TEST(QorStringHtml, EncodeAndDecode)
+{
+    struct Row {
+        const char *text;
+        const char *encoded;
+        const char *encodedNbsp;
+    } encodeRows[] = {
+        {"a<b & \"c\"", "a&lt;b &amp; &quot;c&quot;", "a&lt;b&nbsp;&amp;&nbsp;&quot;c&quot;"},
+        {"plain text", "plain text", "plain&nbsp;text"},
+        {"'>'", "'&gt;'", "'&gt;'"},
+    };
+    for (const Row &row : encodeRows) {
+        CQorString s(row.text), nbsp(row.text);
+        EXPECT_EQ(S_OK, s.HtmlEncode(false));
+        EXPECT_EQ(S_OK, nbsp.HtmlEncode(true));
+        EXPECT_STREQ(row.encoded, s);
+        EXPECT_STREQ(row.encodedNbsp, nbsp);
+        EXPECT_EQ(S_OK, nbsp.HtmlDecode());
+        EXPECT_STREQ(row.text, nbsp) << "decoding gives the text back";
+    }
+    CQorStringProbe untouched("abc"), holder(untouched);
+    untouched.HtmlEncode(true);
+    EXPECT_EQ(holder.Block(), untouched.Block()) << "nothing to replace: the block stays shared";
+
+    struct {
+        const char *text;
+        std::string decoded;
+    } decodeRows[] = {
+        {"&lt;x&gt; &amp;amp;", "<x> &amp;"}, // one pass: the result is not decoded again
+        {"&#065;B", "AB"},
+        {"&#65;B", "A"},              // the reference is taken as six characters, "&#65;B" whole
+        {"&#193;x", "Ax"},            // modulo 128
+        {"&#65", "A"},                // cut short by the end of the text
+        {"&copy; &LT; &", "&copy; &LT; &"}, // unlisted and wrong-case entities stay
+        {"&nbsp;&quot;", " \""},
+    };
+    for (const auto &row : decodeRows) {
+        CQorString s(row.text);
+        EXPECT_EQ(S_OK, s.HtmlDecode());
+        EXPECT_EQ(row.decoded, TextOf(s)) << row.text;
+    }
+}
+
+TEST(QorStringHtml, StripTags)
+{
+    struct {
+        const char *html;
+        const char *text;
+    } rows[] = {
+        {"<p>One</p><p>Two</p>", "\nOne\nTwo"},
+        {"a<br>b", "a\nb"},
+        {"x<!-- c -->y", "xy"},
+        {"x<!-- never closed", "x"},
+        {"<td>1</td><td>2</td></tr>", "1\t2\t\n"},
+        {"a  \n  b", "a b"},
+        {"a\nb", "a b"},
+        {"a \r\n\r\n b\n", "a b"},     // a run of breaks folds; a break at the end goes
+        {"\n  a", "  a"},              // at the start only the break goes
+        {"<b>x &lt; y</b>", "x < y"},
+        {"<a title=\"&lt;\n\">t</a>", "t"}, // entities and breaks inside a tag go with it
+        {"<STYLE>p{}</Style>z", "z"},
+        {"<style type=\"c\">p{}</style>z", "p{}z"}, // a style tag with attributes is any other tag
+        {"<div class=x>d", "\nd"},
+        {"<BR>&amp;<Br>", "\n&\n"},
+        {"1 < 2", "1 "},                // an unclosed '<' swallows the rest as a tag
+    };
+    for (const auto &row : rows) {
+        CQorString s(row.html);
+        EXPECT_EQ(S_OK, s.HtmlStripTags());
+        EXPECT_STREQ(row.text, s) << row.html;
+    }
+}
