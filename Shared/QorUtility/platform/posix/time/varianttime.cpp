@@ -16,8 +16,8 @@ constexpr double kFirstDate = -657434.0;     // 1 January 100
 constexpr double kPastLastDate = 2958466.0;  // 1 January 10000
 constexpr int kSecondsPerDay = 86400;
 
-// Two-digit years are taken as automation takes them: 0..29 are 2000..2029, 30..99 are 1930..1999.
-int FullYear(int year) { return year >= 100 ? year : year + (year < 30 ? 2000 : 1900); }
+// Two-digit years are taken as automation takes them: 0..49 are 2000..2049, 50..99 are 1950..1999.
+int FullYear(int year) { return year >= 100 ? year : year + (year < 50 ? 2000 : 1900); }
 
 } // namespace
 
