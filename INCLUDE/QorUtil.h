@@ -5,6 +5,7 @@
 
 #include "QorCriticalRegion.h"
 #include "QorDBInfo.h"
+#include "QorDateTime.h"
 #include "QorDll.h"
 #include "QorError.h"
 #include "QorFile2.h"

@@ -1,0 +1,76 @@
+// QorDateTimeText_test.cpp: CQorDateTime's text forms in en-US and ParseDateTime: the 0.0 rules, the
+// status rules, the concatenations, strftime patterns and what a failed parse leaves.
+#include "QorDateTime.h"
+
+#include "QorTestStrings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string Text(const CQorString &text) { return text.GetString(); }
+
+} // namespace
+
+TEST(QorDateTimeText, ZeroIsNoDateButMidnight)
+{
+    CQorDateTime zero;
+    EXPECT_EQ("", Text(zero.FormatShortDate()));
+    EXPECT_EQ("", Text(zero.FormatLongDate()));
+    EXPECT_EQ("", Text(zero.Format(0, 0x400, nullptr)));
+    EXPECT_EQ("12:00:00 AM", Text(zero.FormatTime(0)));
+    EXPECT_EQ(" 12:00:00 AM", Text(zero.FormatShortDateAndTime()));
+    EXPECT_EQ("1899-12-30", Text(zero.Format("%Y-%m-%d"))) << "strftime patterns make no exception for 0.0";
+}
+
+TEST(QorDateTimeText, FormsOfAValue)
+{
+    CQorDateTime thursday(2007, 3, 29, 13, 5, 7);
+    CQorString out;
+    EXPECT_EQ("3/29/2007 1:05:07 PM", Text(thursday.Format(0, 0x400, &out)));
+    EXPECT_EQ("3/29/2007 1:05:07 PM", Text(out));
+    EXPECT_EQ("3/29/2007", Text(thursday.FormatShortDate()));
+    EXPECT_EQ("Thursday, March 29, 2007", Text(thursday.FormatLongDate()));
+    EXPECT_EQ("Thu 3/29/2007 1:05:07 PM", Text(thursday.FormatWDAndShortDT()));
+    EXPECT_EQ("Thursday, March 29, 2007 1:05:07 PM", Text(thursday.FormatLongDateAndTime()));
+    EXPECT_EQ("1:05 PM", Text(thursday.FormatTime(TIME_NOSECONDS)));
+    EXPECT_EQ("Thu HH", Text(thursday.FormatDate(0, "ddd HH"))) << "hours are text in a date picture";
+
+    CQorDateTime invalid(36526.5);
+    invalid.SetStatus(CQorDateTime::Invalid);
+    EXPECT_EQ("", Text(invalid.Format(0, 0x400, &out)));
+    EXPECT_EQ("", Text(out));
+    EXPECT_EQ("1/1/2000", Text(invalid.FormatShortDate())) << "the locale forms format the raw value";
+    EXPECT_EQ("", Text(CQorDateTime(1e10).FormatShortDate()));
+    EXPECT_EQ("", Text(CQorDateTime(1e10).Format("%Y")));
+    EXPECT_EQ("", Text(CQorDateTime(-600000.0).FormatShortDate())) << "the locale forms start in 1601";
+    EXPECT_EQ("4/2/257", Text(CQorDateTime(-600000.0).Format(0, 0x400)));
+}
+
+TEST(QorDateTimeText, PatternsFromResourcesAndOverflow)
+{
+    CQorDateTime value(2007, 3, 29, 13, 5, 7);
+    EXPECT_EQ(QOR_TEST_IDS_GREETING_TEXT, Text(value.Format((unsigned int)QOR_TEST_IDS_GREETING)));
+    EXPECT_EQ("", Text(value.Format((unsigned int)QOR_TEST_IDS_LONG))) << "longer than the 512-byte buffer";
+    EXPECT_EQ("", Text(value.Format((unsigned int)QOR_TEST_IDS_MISSING_BLOCK)));
+    EXPECT_EQ("13:05:07 %", Text(value.Format("%H:%M:%S %%")));
+}
+
+TEST(QorDateTimeText, ParseFailsToZeroInvalidAndRecovers)
+{
+    CQorDateTime value(2007, 3, 29, 13, 5, 7);
+    EXPECT_EQ(0, value.ParseDateTime("not a date"));
+    EXPECT_EQ(0.0, (double)value);
+    EXPECT_EQ(CQorDateTime::Invalid, value.GetStatus());
+    EXPECT_EQ(1, value.ParseDateTime("March 29, 2007 1:05:07 PM"));
+    EXPECT_EQ(CQorDateTime::Valid, value.GetStatus());
+    EXPECT_EQ(CQorDateTime(2007, 3, 29, 13, 5, 7), value);
+    EXPECT_EQ(1, value.ParseDateTime("12/29/1899 6:00 AM"));
+    EXPECT_EQ(-1.25, (double)value);
+    EXPECT_EQ(1, value.ParseDateTime("1/2/2000 10:30", VAR_DATEVALUEONLY));
+    EXPECT_EQ(36527.0, (double)value);
+    EXPECT_EQ(0, value.ParseDateTime(nullptr));
+    EXPECT_EQ(0, value.ParseDateTime(""));
+}
