@@ -4,19 +4,31 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <thread>
 
 TEST(LastError, BelongsToTheCallingThread)
 {
-    SetLastError(0xdeadbeef);
+    // The threads take turns through an atomic flag only: starting or joining a thread are calls that
+    // may change the caller's last error themselves.
+    std::atomic<int> turn{0};
     DWORD otherSeen = 0;
-    std::thread([&] {
+    std::thread other([&] {
+        while (turn.load() != 1) {
+        }
         SetLastError(99);
         otherSeen = GetLastError();
-    }).join();
+        turn.store(2);
+    });
+    SetLastError(0xdeadbeef);
+    turn.store(1);
+    while (turn.load() != 2) {
+    }
+    const DWORD mainSeen = GetLastError();
+    other.join();
     EXPECT_EQ(99u, otherSeen);
-    EXPECT_EQ(0xdeadbeefu, GetLastError()) << "the other thread's error did not leak into this one; all 32 bits kept";
+    EXPECT_EQ(0xdeadbeefu, mainSeen) << "the other thread's error did not leak into this one; all 32 bits kept";
 }
 
 #if !defined(_WIN32) // the errno table is the POSIX layer's own: Windows has no errno to map

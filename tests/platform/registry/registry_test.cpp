@@ -107,6 +107,8 @@ TEST_F(Registry, KeysOpenAndCreateByPath)
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(m_key, "Missing\\Two", 0, KEY_READ, &key));
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(m_key, "\\One", 0, KEY_READ, &key)) << "a leading backslash";
     EXPECT_NE(ERROR_SUCCESS, Create(m_key, "\\Lead", key)) << "a leading backslash";
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_READ, &key))
+        << "each root is a tree of its own";
 
     // Key names hold up to 255 characters, trees go 512 levels deep (32 made per call at most).
     ASSERT_EQ(ERROR_SUCCESS, Create(m_key, std::string(255, 'k').c_str(), key));
