@@ -7,6 +7,7 @@
 #include <thread>
 
 #if !defined(_WIN32)
+#  include <sys/wait.h>
 #  include <unistd.h>
 #endif
 
@@ -28,5 +29,12 @@ TEST(ProcessIds, ThreadIdsAreDistinctAndTheProcessIdIsShared)
     EXPECT_EQ(process, otherProcess);
 #if !defined(_WIN32)
     EXPECT_EQ(static_cast<DWORD>(getpid()), process); // the id that other POSIX tools show
+    // A forked child's only thread has its own id (the process's), not the parent thread's.
+    pid_t child = fork();
+    if (child == 0)
+        _exit(GetCurrentThreadId() == static_cast<DWORD>(getpid()) ? 0 : 1);
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 #endif
 }

@@ -136,7 +136,9 @@ TEST(File, ReadAndWriteCountBytesAndRespectAccess)
     EXPECT_TRUE(FlushFileBuffers(writer));
     EXPECT_TRUE(CloseHandle(writer));
 
-    // A closed handle is no handle any more.
+    // A closed handle is no handle any more, also for the call that used it last.
+    EXPECT_FALSE(FlushFileBuffers(writer));
+    EXPECT_EQ((DWORD)ERROR_INVALID_HANDLE, GetLastError());
     EXPECT_FALSE(CloseHandle(writer));
     EXPECT_EQ((DWORD)ERROR_INVALID_HANDLE, GetLastError());
     EXPECT_FALSE(ReadFile(INVALID_HANDLE_VALUE, buffer, 4, &count, nullptr));
