@@ -157,7 +157,7 @@ TEST_F(Profile, WritesTouchOnlyTheirLine)
         {__LINE__, "[S]\nk=1", "S", "j", "2", "[S]\r\nk=1\r\nj=2\r\n"},
         {__LINE__, "[T]\nj=2\n[S x\nk=1\n", "S", "new", "x", "[T]\r\nj=2\r\n[S x\r\nk=1\r\n[S]\r\nnew=x\r\n"},
         {__LINE__, "; keep\r\n[Main]\r\nold=1\r\n; inside\r\n[Tail]\r\nz=9\r\n", "main", "NEW", "v",
-         "; keep\r\n[Main]\r\nold=1\r\nNEW=v\r\n; inside\r\n[Tail]\r\nz=9\r\n"}, // after the section's last key
+         "; keep\r\n[Main]\r\nold=1\r\n; inside\r\nNEW=v\r\n[Tail]\r\nz=9\r\n"}, // at the section's end
         {__LINE__, "[Main]\r\nold=1\r\n[Tail]\r\nz=9\r\n", "Tail", nullptr, nullptr, "[Main]\r\nold=1\r\n"},
         {__LINE__, "[Main]\r\nold=1\r\nz=9\r\n", "Main", "OLD", nullptr, "[Main]\r\nz=9\r\n"},
         {__LINE__, "", "Section", "Key", "Value", "[Section]\r\nKey=Value\r\n"},

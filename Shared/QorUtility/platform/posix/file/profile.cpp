@@ -305,9 +305,10 @@ bool ApplyWrite(IniFile &file, const char *section, const char *key, const char 
         file.lines.push_back(line);
         return true;
     }
-    // After the section's last entry, so that blank lines and comments before the next section stay there.
+    // After the section's last line that is not blank (comments count, as in Wine), so that blank lines
+    // before the next section stay there.
     size_t at = SectionEnd(file, header);
-    while (at > header + 1 && file.lines[at - 1].kind != IniLine::kEntry)
+    while (at > header + 1 && Trim(file.lines[at - 1].text).empty())
         --at;
     file.lines.insert(file.lines.begin() + at, line);
     return true;
