@@ -87,31 +87,26 @@ protected:
     fs::path m_path;
 };
 
-TEST_F(ErrorLog, ALogOverThreeMegabytesKeepsExactlyItsLastTwo)
+// Shortening at opening: over 3 MB the log keeps exactly its last 2 MB, byte for byte, unless the
+// switch is 0; a line traced afterwards is appended.
+TEST_F(ErrorLog, ShorteningAtOpening)
 {
-    const std::string atLimit = Pattern(3145728);
-    WriteBytes(m_path.string(), atLimit);
-    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
-    CloseErrorLog();
-    EXPECT_EQ(Log(), atLimit) << "3,145,728 bytes are left alone";
-
-    const std::string over = Pattern(3145729);
-    WriteBytes(m_path.string(), over);
-    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
-    CloseErrorLog();
-    const std::string kept = Log();
-    ASSERT_EQ(kept.size(), 2097152u);
-    EXPECT_TRUE(kept == over.substr(over.size() - 2097152)) << "the tail moved to the start, byte for byte";
-}
-
-TEST_F(ErrorLog, SwitchedOffShorteningKeepsABigLog)
-{
-    SetMachineValue("ErrorLogTruncate", 0ul);
-    WriteBytes(m_path.string(), Pattern(4 * 1024 * 1024));
-    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
-    CQorError((HRESULT)0x80004005).Trace("appended");
-    CloseErrorLog();
-    EXPECT_GT(fs::file_size(m_path), 4u * 1024 * 1024);
+    struct Row {
+        size_t size;
+        unsigned long truncate;
+        size_t kept; // bytes of the old log left at its start, as its tail
+    } rows[] = {{3145728, 1, 3145728}, {3145729, 1, 2097152}, {4194304, 0, 4194304}};
+    for (const Row &row : rows) {
+        SetMachineValue("ErrorLogTruncate", row.truncate);
+        const std::string old = Pattern(row.size);
+        WriteBytes(m_path.string(), old);
+        EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
+        CQorError((HRESULT)0x80004005).Trace("appended");
+        CloseErrorLog();
+        const std::string now = Log();
+        EXPECT_TRUE(now.compare(0, row.kept, old, row.size - row.kept, row.kept) == 0) << row.size;
+        EXPECT_EQ(now.find("\tappended\t"), row.kept + 28) << row.size; // after the stamp (20) and code (8)
+    }
 }
 
 TEST_F(ErrorLog, ALogThatAnotherProcessHoldsIsNotCut)
