@@ -48,6 +48,9 @@ typedef LONG *PLONG;
 #define FILE_FLAG_DELETE_ON_CLOSE 0x04000000
 #define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+// MoveFileExA flags.
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_WRITE_THROUGH 0x00000008
 
 // File pointer and size.
 #define FILE_BEGIN 0
@@ -95,6 +98,7 @@ QORUTIL_API DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 QORUTIL_API BOOL WINAPI GetFileAttributesExA(LPCSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId,
                                              LPVOID lpFileInformation);
 QORUTIL_API BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
+QORUTIL_API BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags);
 
 // Handles of every kind (files, mutexes).
 QORUTIL_API BOOL WINAPI CloseHandle(HANDLE hObject);
@@ -110,6 +114,7 @@ QORUTIL_API DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMillisecond
 // call (CQorFileLog::CreateMutex) carry the same symbol on both builds.
 #define CreateFile CreateFileA
 #define DeleteFile DeleteFileA
+#define MoveFileEx MoveFileExA
 #define GetFileAttributes GetFileAttributesA
 #define GetFileAttributesEx GetFileAttributesExA
 #define CreateMutex CreateMutexA

@@ -4,12 +4,13 @@
 #include "QorDBInfo.h"
 #include "QorRegistry.h"
 
+#include "QorFamilyKeys.h"
 #include "QorTestEnvironment.h"
+#include "QorTestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -63,48 +64,18 @@ std::string TempFolder()
     return std::string(path, GetTempPathA(sizeof path, path)) + "AER19UB";
 }
 
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-class QorDBInfoTest : public testing::Test {
+class QorDBInfoTest : public qor::test::FamilyKeysTest {
 protected:
+    QorDBInfoTest() : FamilyKeysTest({kCommon, kUserCommon, kFind, kMoonlane}) {}
     void SetUp() override
     {
-        for (const char *key : {kCommon, kUserCommon, kFind, kMoonlane}) {
-            CQorRegistry probe;
-            if (probe.Open(key, KEY_READ) >= 0)
-                GTEST_SKIP() << key << " exists already: this registry belongs to an installed product";
-        }
-        m_bOwnsKeys = true;
-        m_strFolder = (qor::test::PrivateFolderEnvironment::Folder() / "db").string();
+        FamilyKeysTest::SetUp();
+        std::filesystem::remove_all(m_strFolder); // no INI file of an earlier test
         std::filesystem::create_directories(m_strFolder);
     }
-    void TearDown() override
-    {
-        if (!m_bOwnsKeys)
-            return;
-        for (const char *key : {kCommon, kUserCommon, kFind, kMoonlane}) {
-            CQorRegistry cleaner;
-            cleaner.RecurseDeleteKey(key);
-        }
-        std::filesystem::remove_all(m_strFolder);
-    }
-    static void Write(const char *key, const char *name, const char *value)
-    {
-        CQorRegistry registry;
-        ASSERT_EQ(registry.Create(key), 0) << key;
-        if (name != nullptr) {
-            ASSERT_GE(registry.SetValue(name, value), 0) << key << " " << name;
-        }
-    }
+    static void Write(const char *key, const char *name, const char *value) { SetKeyValue(key, name, value); }
 
-    std::string m_strFolder;
-    bool m_bOwnsKeys = false;
+    const std::string m_strFolder = qor::test::PathOf("db");
 };
 
 TEST_F(QorDBInfoTest, WithoutAnyKeyEverythingFallsBack)
@@ -170,7 +141,7 @@ TEST_F(QorDBInfoTest, LocalDatabaseNameAndBackupCountersLiveInTheINIFile)
     EXPECT_EQ(nextEntity, 0L);
 
     EXPECT_EQ(dbInfo.WriteBackupRaviDozInfo(12, 34), S_OK);
-    const std::string text = ReadFile(CQorDBInfo::GetINIPath());
+    const std::string text = qor::test::ReadBytes(CQorDBInfo::GetINIPath());
     EXPECT_NE(text.find("[DBBackup]"), std::string::npos) << text;
     EXPECT_NE(text.find("NextRecord=12"), std::string::npos) << text;
     EXPECT_NE(text.find("NextEntityRecord=34"), std::string::npos) << text;

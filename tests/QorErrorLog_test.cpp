@@ -8,6 +8,7 @@
 #include "QorFile2.h"
 #include "QorRegistry.h"
 #include "QorTestEnvironment.h"
+#include "QorTestFiles.h"
 #include "QorTestStrings.h"
 
 #include <gtest/gtest.h>
@@ -17,34 +18,32 @@
 #endif
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <thread>
 #include <fstream>
-#include <iterator>
+#include <memory>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
+using qor::test::ReadBytes;
+using qor::test::WriteBytes;
 
 namespace {
 
 const char kMachineKey[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tolmar Technology\\Z4";
 const char kUserKey[] = "HKEY_CURRENT_USER\\Software\\Tolmar Technology\\Moonlane";
 
-std::string ReadFile(const fs::path &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-// A file of `size` bytes whose byte i is i mod 251, so that any cut shows in the content.
-std::string WritePattern(const fs::path &path, size_t size)
+// `size` bytes whose byte i is i mod 251, so that any cut shows in the content.
+std::string Pattern(size_t size)
 {
     std::string bytes(size, '\0');
     for (size_t i = 0; i < size; ++i)
         bytes[i] = (char)(i % 251);
-    std::ofstream(path, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
     return bytes;
 }
 
@@ -83,37 +82,36 @@ protected:
             CQorError::CloseTrace();
     }
 
+    std::string Log() const { return ReadBytes(m_path.string()); }
+
     fs::path m_path;
 };
 
-TEST_F(ErrorLog, ALogOverThreeMegabytesKeepsExactlyItsLastTwo)
+// Shortening at opening: over 3 MB the log keeps exactly its last 2 MB, byte for byte, unless the
+// switch is 0; a line traced afterwards is appended.
+TEST_F(ErrorLog, ShorteningAtOpening)
 {
-    const std::string atLimit = WritePattern(m_path, 3145728);
-    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
-    CloseErrorLog();
-    EXPECT_EQ(ReadFile(m_path), atLimit) << "3,145,728 bytes are left alone";
-
-    const std::string over = WritePattern(m_path, 3145729);
-    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
-    CloseErrorLog();
-    const std::string kept = ReadFile(m_path);
-    ASSERT_EQ(kept.size(), 2097152u);
-    EXPECT_TRUE(kept == over.substr(over.size() - 2097152)) << "the tail moved to the start, byte for byte";
-}
-
-TEST_F(ErrorLog, SwitchedOffShorteningKeepsABigLog)
-{
-    SetMachineValue("ErrorLogTruncate", 0ul);
-    WritePattern(m_path, 4 * 1024 * 1024);
-    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
-    CQorError((HRESULT)0x80004005).Trace("appended");
-    CloseErrorLog();
-    EXPECT_GT(fs::file_size(m_path), 4u * 1024 * 1024);
+    struct Row {
+        size_t size;
+        unsigned long truncate;
+        size_t kept; // bytes of the old log left at its start, as its tail
+    } rows[] = {{3145728, 1, 3145728}, {3145729, 1, 2097152}, {4194304, 0, 4194304}};
+    for (const Row &row : rows) {
+        SetMachineValue("ErrorLogTruncate", row.truncate);
+        const std::string old = Pattern(row.size);
+        WriteBytes(m_path.string(), old);
+        EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
+        CQorError((HRESULT)0x80004005).Trace("appended");
+        CloseErrorLog();
+        const std::string now = Log();
+        EXPECT_TRUE(now.compare(0, row.kept, old, row.size - row.kept, row.kept) == 0) << row.size;
+        EXPECT_EQ(now.find("\tappended\t"), row.kept + 28) << row.size; // after the stamp (20) and code (8)
+    }
 }
 
 TEST_F(ErrorLog, ALogThatAnotherProcessHoldsIsNotCut)
 {
-    WritePattern(m_path, 3145729);
+    WriteBytes(m_path.string(), Pattern(3145729));
     const fs::path ready = m_path.parent_path() / "ready";
     const fs::path release = m_path.parent_path() / "release";
     qor::test::ChildProcess holder("qor_file_holder",
@@ -125,6 +123,49 @@ TEST_F(ErrorLog, ALogThatAnotherProcessHoldsIsNotCut)
     std::ofstream(release).put('1');
     EXPECT_EQ(holder.Wait(), 0);
     EXPECT_EQ(fs::file_size(m_path), 3145729u);
+}
+
+// Four processes open the log, trace a line and close it, over and over: none of their openings may
+// fail because another process is checking the log's size for shortening.
+TEST_F(ErrorLog, ConcurrentOpenersLoseNoLine)
+{
+    constexpr int kProcesses = 4, kRounds = 200;
+    std::vector<std::unique_ptr<qor::test::ChildProcess>> children;
+    for (int i = 0; i < kProcesses; ++i)
+        children.push_back(std::make_unique<qor::test::ChildProcess>(
+            "qor_log_writer", std::vector<std::string>{"errorlog", "p" + std::to_string(i), std::to_string(kRounds)}));
+    for (auto &child : children)
+        EXPECT_EQ(child->Wait(), 0) << "an opening failed";
+    std::set<std::string> lines;
+    const std::string text = Log();
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.insert(text.substr(text.find('\t', start), end - text.find('\t', start)));
+    for (int i = 0; i < kProcesses; ++i)
+        for (int round = 0; round < kRounds; ++round)
+            EXPECT_EQ(lines.count("\tp" + std::to_string(i) + "\t" + std::to_string(round) + "\t \t "), 1u)
+                << "process " << i << ", round " << round;
+}
+
+// A child killed at a random moment of its opening, which shortens the log: the log is then the old
+// one or the shortened one (maybe with the child's line after it), never a half-copied one.
+TEST_F(ErrorLog, AKillWhileShorteningLeavesTheOldOrTheShortenedLog)
+{
+    std::string old;
+    for (int line = 0; old.size() < 3400000; ++line)
+        old += "[01/02/03 04:05:06] 0\tline " + std::to_string(line) + "\t \t \t \r\n";
+    const std::string tail = old.substr(old.size() - 2097152);
+    const std::string childLine = "\tkilled\t0\t \t \r\n";
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 20; ++round) {
+        WriteBytes(m_path.string(), old);
+        qor::test::ChildProcess child("qor_log_writer", {"errorlog", "killed", "1"});
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 60000));
+        child.Kill();
+        const std::string now = Log();
+        const bool cut = now.compare(0, tail.size(), tail) == 0 &&
+                         (now.size() == tail.size() || now.find(childLine, tail.size()) + childLine.size() == now.size());
+        EXPECT_TRUE(now == old || cut) << "round " << round << ": " << now.size() << " bytes";
+    }
 }
 
 TEST_F(ErrorLog, TracingSwitchedOffAndOnPerUser)
@@ -139,7 +180,7 @@ TEST_F(ErrorLog, TracingSwitchedOffAndOnPerUser)
     EXPECT_TRUE(CQorError::OpenTrace(m_path.string().c_str()));
     CQorError((HRESULT)0x80004005).Trace("kept");
     CloseErrorLog();
-    EXPECT_NE(ReadFile(m_path).find("\tkept\t"), std::string::npos);
+    EXPECT_NE(Log().find("\tkept\t"), std::string::npos);
 
     CQorRegistry user;
     ASSERT_TRUE(CQorError(user.Create(kUserKey)).Succeeded());
@@ -177,7 +218,7 @@ TEST_F(ErrorLog, TheExternFunctionDivertsTextLinesOnly)
 
     error.Log(QOR_TEST_IDS_GREETING); // string resources still go to the file
     CloseErrorLog();
-    const std::string text = ReadFile(m_path);
+    const std::string text = Log();
     EXPECT_NE(text.find("C4000066\t" QOR_TEST_IDS_GREETING_TEXT "\t \t \t \r\n"), std::string::npos) << text;
     EXPECT_EQ(s_diverted.size(), 2u);
 }
@@ -192,7 +233,7 @@ TEST_F(ErrorLog, TraceWithFileAndLine)
     capture.Stop();
     EXPECT_EQ(capture.Text(), "[12] a.cpp - x   \n[7] b.cpp -  y  \n");
     CloseErrorLog();
-    const std::string text = ReadFile(m_path);
+    const std::string text = Log();
     EXPECT_NE(text.find("] 80004005\t[12] a.cpp - x   \t \t \t \r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("] 80004005\t[7] b.cpp -  y  \t \t \t \r\n"), std::string::npos) << text;
 }
@@ -216,7 +257,7 @@ TEST_F(ErrorLog, StaysValidWhileOtherThreadsWrite)
     for (std::thread &writer : writers)
         writer.join();
     CloseErrorLog();
-    const std::string text = ReadFile(m_path);
+    const std::string text = Log();
     ASSERT_FALSE(text.empty());
     size_t lines = 0;
     for (size_t start = 0; start < text.size(); ++lines) {
@@ -269,7 +310,7 @@ TEST_F(ErrorLog, AssertTracesAsksAndBreaksOnCancel)
     EXPECT_EQ(s_breaks, 1) << "Cancel breaks into the debugger";
 
     CloseErrorLog();
-    const std::string text = ReadFile(m_path);
+    const std::string text = Log();
     EXPECT_NE(text.find("] 8000FFFF\t[33] x.cpp - src\\x.cpp: [33] a > b   \t \t \t \r\n"), std::string::npos) << text;
 }
 #endif
@@ -287,7 +328,7 @@ TEST_F(ErrorLog, AShortFileWriteIsTracedFromQorFile2)
     EXPECT_EQ(written, 5u);
     file.Close(false);
     CloseErrorLog();
-    const std::string text = ReadFile(m_path);
+    const std::string text = Log();
     EXPECT_NE(text.find("] 0\t[426] QorFile2 -    \t \t \t \r\n"), std::string::npos) << text;
 }
 #endif

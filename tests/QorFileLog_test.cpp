@@ -3,29 +3,21 @@
 // also after one of them died holding the log's mutex.
 #include "QorChildProcess.h"
 #include "QorFileLog.h"
-#include "QorTestEnvironment.h"
+#include "QorTestFiles.h"
 #include "QorTestStrings.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <vector>
 
-using qor::test::PrivateFolderEnvironment;
+using qor::test::PathOf;
+using qor::test::ReadBytes;
 
 namespace {
-
-std::string PathOf(const std::string &name) { return (PrivateFolderEnvironment::Folder() / name).string(); }
-
-std::string ReadBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::vector<std::string> SplitLines(const std::string &bytes)
 {
@@ -54,7 +46,7 @@ std::string WithoutStamp(const std::string &line)
 TEST(QorFileLog, LineLayoutByteForByte)
 {
     std::string path = PathOf("layout.log");
-    std::ofstream(path, std::ios::binary) << "kept\r\n";
+    qor::test::WriteBytes(path, "kept\r\n");
     {
         CQorFileLog log;
         EXPECT_EQ(S_OK, log.Open(path.c_str()));

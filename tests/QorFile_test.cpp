@@ -1,20 +1,17 @@
 // QorFile_test.cpp: CQorFile's result rules (end of file, empty writes, closed objects), Create over an
 // existing file, and ReadLine over CR, LF and CR LF ends and over lines longer than its buffer.
 #include "QorFile2.h"
-#include "QorTestEnvironment.h"
+#include "QorTestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
+#include <vector>
 
-using qor::test::PrivateFolderEnvironment;
+using qor::test::PathOf;
+using qor::test::WriteBytes;
 
 namespace {
-
-std::string PathOf(const std::string &name) { return (PrivateFolderEnvironment::Folder() / name).string(); }
-
-void WriteBytes(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 // Every line ReadLine gives until it reports the end, with the result of each call.
 std::vector<std::pair<HRESULT, std::string>> ReadLines(const std::string &bytes)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -77,6 +78,21 @@ TEST(QorStringFormat, OutputBeyondTheEstimateComesOutWhole)
     CQorStringProbe own("hello");
     own.Format("%s world, %.3s", own.GetString(), own.GetString() + 1);
     EXPECT_STREQ("hello world, ell", own.GetString());
+}
+
+TEST(QorStringFormat, CountStoreRefusedZeroCharacterKept)
+{
+    for (const char *format : {"abc%n|def", "%hn", "x%I64n"}) {
+        long long count = -1;
+        CQorString s("old");
+        s.Format(format, &count);
+        EXPECT_EQ(-1, count) << format;
+        EXPECT_EQ(0, s.GetLength()) << format;
+    }
+    CQorString zero;
+    zero.Format("a%cb%s", 0, "cd");
+    EXPECT_EQ(5, zero.GetLength()) << "the zero the runtime wrote does not cut the text";
+    EXPECT_EQ(0, std::memcmp("a\0bcd", zero.GetString(), 6));
 }
 
 TEST(QorStringFormat, LoadString)

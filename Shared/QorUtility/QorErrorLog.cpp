@@ -10,6 +10,7 @@
 #include "QorLibraryStatics.h"
 #include "QorPlatform.h"
 #include "QorRegistry.h"
+#include "QorScopedHandle.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -57,73 +58,69 @@ void ReadLogSettings(CQorString &path, unsigned long &truncate)
         path.Format("%s%c%s", CQorDBInfo::GetDBPath(), qor::kPathSeparator, "Z4ErrorLog.txt");
 }
 
-// Moves the last kKeptTail bytes of `file` to its start, then cuts the file there.
-HRESULT KeepTail(CQorFile &file, DWORD size)
+// Copies the last kKeptTail bytes of `log` into a new file at `tailPath`, which reaches the disk
+// before this returns (closing a CQorFile flushes it).
+HRESULT WriteTail(CQorFile &log, const char *tailPath)
 {
-    const DWORD bufferSize = size < kCopyBuffer ? size : kCopyBuffer;
-    unsigned char *buffer = static_cast<unsigned char *>(malloc(bufferSize));
+    CQorError result = log.Seek(-(LONG)kKeptTail, FILE_END);
+    if (result.Failed())
+        return result;
+    CQorFile tail;
+    result = tail.Open(tailPath, CREATE_ALWAYS, GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL);
+    if (result.Failed())
+        return result;
+    unsigned char *buffer = static_cast<unsigned char *>(malloc(kCopyBuffer));
     if (buffer == nullptr)
         return E_OUTOFMEMORY;
-    CQorError result;
-    DWORD writePosition = 0;
-    for (;;) {
-        DWORD read = 0;
-        result = file.Read(buffer, bufferSize, &read);
-        if (result.Failed())
-            break;
-        if (read == 0) {
-            result = file.Seek((LONG)writePosition, FILE_BEGIN);
-            if (result.Succeeded())
-                result = file.Truncate();
-            break;
-        }
-        const DWORD readPosition = file.Offset();
+    DWORD read = 0;
+    while ((result = log.Read(buffer, kCopyBuffer, &read)).Succeeded() && read > 0) {
         DWORD written = 0;
-        result = file.Seek((LONG)writePosition, FILE_BEGIN);
-        if (result.Succeeded())
-            result = file.Write(buffer, read, &written);
-        if (result.Succeeded()) {
-            writePosition += written;
-            result = file.Seek((LONG)readPosition, FILE_BEGIN);
-        }
+        result = tail.Write(buffer, read, &written);
         if (result.Failed())
             break;
     }
     free(buffer);
+    if (result.Succeeded())
+        result = tail.Flush();
     return result;
 }
 
-// Run under "Z4ErrorLogMtx" before the log is opened. Opening without sharing fails while any other
-// process has the log open, so a log in use is never cut.
+// Run under "Z4ErrorLogMtx" before this process opens the log. The size is read first without opening
+// the file, so the usual opening takes no exclusive open that a concurrent opener could trip over.
+// Opening without sharing fails while any other process has the log open, so a log in use is never
+// cut. The kept tail is written beside the log and then renamed over it in one step: a kill at any
+// moment leaves the old log or the shortened one, never a half-copied one; a tail file left by a
+// kill is overwritten by the next shortening.
 HRESULT ShortenLog(const char *path)
 {
-    CQorFile file;
-    CQorError result = file.Open(path, OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        return QorHResultFromLastError();
+    if (data.nFileSizeHigh == 0 && data.nFileSizeLow <= kTruncateThreshold)
+        return S_FALSE;
+    CQorFile log;
+    CQorError result = log.Open(path, OPEN_EXISTING, GENERIC_READ, 0, FILE_ATTRIBUTE_NORMAL);
     if (result.Failed())
         return result;
-    DWORD high = 0;
-    const DWORD size = file.GetSize(&high);
-    if (high == 0 && size <= kTruncateThreshold)
-        return S_FALSE;
-    result = file.Seek((LONG)(size - kKeptTail), FILE_BEGIN);
-    if (result.Succeeded())
-        result = KeepTail(file, size);
-    file.Close(false);
+    CQorString tailPath;
+    tailPath.Format("%s%s", path, ".cut");
+    result = WriteTail(log, tailPath);
+    log.Close(false);
+    if (result.Succeeded() && !MoveFileExA(tailPath, path, MOVEFILE_REPLACE_EXISTING))
+        result = QorHResultFromLastError();
+    if (result.Failed())
+        DeleteFileA(tailPath);
     return result;
 }
 
-// Shortens the log under the cross-process mutex when the switch says so. An abandoned mutex is
-// ours all the same: every ownership gained is released once, so no other process stays blocked.
-void ShortenUnderMutex(const char *path, unsigned long truncate, HANDLE mutex)
+// Takes "Z4ErrorLogMtx". An abandoned mutex is ours all the same: every ownership gained beyond the
+// one kept is released, so no other process stays blocked.
+bool TakeTruncationMutex(HANDLE mutex)
 {
     DWORD wait;
     while ((wait = WaitForSingleObject(mutex, INFINITE)) == WAIT_ABANDONED)
         ReleaseMutex(mutex);
-    if (wait != WAIT_OBJECT_0)
-        return;
-    if (truncate != 0)
-        ShortenLog(path);
-    ReleaseMutex(mutex);
+    return wait == WAIT_OBJECT_0;
 }
 
 // A log file that the error log owns. Closing the log retires the object instead of deleting it: its
@@ -135,11 +132,9 @@ public:
     void Retire()
     {
         const HRESULT locked = Lock(); // waits for a line being written to end
-        HANDLE file = File(INVALID_HANDLE_VALUE);
+        qor::ScopedFileHandle file(File(INVALID_HANDLE_VALUE));
         if (SUCCEEDED(locked))
             Unlock();
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
     }
 };
 
@@ -167,30 +162,30 @@ void CloseTraceAtExit(void *)
 
 } // namespace
 
+// The opener keeps "Z4ErrorLogMtx" until its own open of the log is done: another process's check
+// for shortening, which opens the log without sharing, then never meets this open, so no opening
+// fails because of it (and no line is lost).
 HRESULT CQorError::OpenErrorLog()
 {
     if (m_pTrace != nullptr)
         return S_FALSE;
     if (!TraceEnabled())
         return E_FAIL;
-    CQorCriticalRegion &region = qor::ErrorLogRegion();
-    region.Enter();
-    if (m_pTrace != nullptr) { // opened by another thread while this one waited
-        region.Leave();
+    qor::RegionGuard<CQorCriticalRegion> guard(qor::ErrorLogRegion());
+    if (m_pTrace != nullptr) // opened by another thread while this one waited
         return S_FALSE;
-    }
     CQorString path;
     unsigned long truncate = 1;
     ReadLogSettings(path, truncate);
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, kTruncationMutex);
-    if (mutex != nullptr)
-        ShortenUnderMutex(path, truncate, mutex);
+    qor::ScopedKernelHandle mutex(CreateMutexA(nullptr, FALSE, kTruncationMutex));
+    const bool owned = mutex && TakeTruncationMutex(mutex.Get());
+    if (owned && truncate != 0)
+        ShortenLog(path);
     const bool opened = OpenFileLog(&m_pTrace, path, &m_lTraceCount);
+    if (owned)
+        ReleaseMutex(mutex.Get());
     if (opened)
         qor::LibraryExitList().Add(&CloseTraceAtExit, nullptr);
-    region.Leave();
-    if (mutex != nullptr)
-        CloseHandle(mutex);
     return opened ? S_OK : E_FAIL;
 }
 

@@ -33,6 +33,8 @@ public:
     long long Scan(const char *format);
     // True when a text argument points into the block that the formatting will write.
     bool ReadsFromBlock() const { return m_readsFromBlock; }
+    // True when the format has a %n, which would write the count so far through its argument.
+    bool StoresCount() const { return m_storesCount; }
 
 private:
     long long Conversion(const char *&p);
@@ -47,6 +49,7 @@ private:
     const char *m_blockBegin;
     const char *m_blockEnd;
     bool m_readsFromBlock = false;
+    bool m_storesCount = false;
 };
 
 long long FormatEstimate::Scan(const char *format)
@@ -179,6 +182,7 @@ long long FormatEstimate::Item(char conversion, SizeMark mark, int width, int pr
         return std::max(32LL, widthAndPrecision);
     case 'n':
         (void)va_arg(m_args, void *);
+        m_storesCount = true;
         return 0;
     default:
         return 0;
@@ -227,18 +231,18 @@ long long FormatEstimate::StringRule(long long length, int width, int precision)
     return std::max(length, (long long)width);
 }
 
-// Formats into a buffer of `bufferLength` bytes, terminator included; false when the output does
-// not fit (the buffer then holds a cut text) or the runtime refuses the format.
-bool FormatInto(char *buffer, int bufferLength, const char *format, va_list args)
+// Formats into a buffer of `bufferLength` bytes, terminator included, and answers the length written;
+// -1 when the output does not fit (the buffer then holds a cut text) or the runtime refuses the format.
+int FormatInto(char *buffer, int bufferLength, const char *format, va_list args)
 {
     va_list copy;
     va_copy(copy, args);
     int written = _vsnprintf(buffer, (size_t)bufferLength - 1, format, copy);
     va_end(copy);
     if (written < 0 || written >= bufferLength)
-        return false;
+        return -1;
     buffer[written] = 0; // the runtime leaves it out when the output fills the count exactly
-    return true;
+    return written;
 }
 
 int FormattedLength(const char *format, va_list args)
@@ -266,7 +270,9 @@ void CQorString::Format(const char *format, ...)
 }
 
 // A text argument inside this string's block is kept alive by a second holder: the shared block is
-// then left for a new one, so formatting never reads what it writes.
+// then left for a new one, so formatting never reads what it writes. A %n is refused before the
+// runtime sees it, on every build, so a format string can never write memory. The length is the one
+// the runtime reports, so a %c of 0 stays in the text as the runtime wrote it instead of cutting it.
 void CQorString::FormatV(const char *format, va_list args)
 {
     if (!format) {
@@ -276,21 +282,21 @@ void CQorString::FormatV(const char *format, va_list args)
     const char *blockEnd = m_pData ? m_pszText + m_pData->nBufferLength : m_pszText;
     FormatEstimate estimate(args, m_pszText, blockEnd);
     long long reserve = std::clamp(estimate.Scan(format), 0LL, (long long)INT_MAX);
+    if (estimate.StoresCount()) {
+        Empty();
+        return;
+    }
     CQorString sourceHolder;
     if (estimate.ReadsFromBlock())
         sourceHolder = *this;
     char *buffer = GetBuffer((int)reserve);
-    if (!FormatInto(buffer, BufferLength(), format, args)) {
+    int length = FormatInto(buffer, BufferLength(), format, args);
+    if (length < 0) {
         int needed = FormattedLength(format, args);
-        bool formatted = false;
         if (needed >= 0) {
             buffer = GetBuffer(needed);
-            formatted = FormatInto(buffer, BufferLength(), format, args);
-        }
-        if (!formatted) {
-            ReleaseBuffer(0); // a format that the runtime refuses leaves the empty text
-            return;
+            length = FormatInto(buffer, BufferLength(), format, args);
         }
     }
-    ReleaseBuffer(-1);
+    ReleaseBuffer(length < 0 ? 0 : length); // a format that the runtime refuses leaves the empty text
 }

@@ -39,6 +39,10 @@ qor(0 log tail -n 1)
 expect("${out}" "^\\[[0-9][0-9]/[0-9][0-9]/[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9]\\] C\tthird\t \t \t \n$")
 qor(0 log tail)
 expect("${out}" "\\] 80004005\tfirst\tsecond text\t \t \n.*\\] C\tthird\t")
+qor(2 log tail -n abc)
+expect("${err}" "^qor: 'abc' is not a line count")
+qor(2 log tail -n 99999999999999999999999)
+expect("${err}" "^qor: '9+' is not a line count [^\n]*\n$") # one short line, no range
 file(READ ${log} bytes HEX)
 expect("${bytes}" "0d0a$") # lines end with CR LF in the file
 

@@ -4,7 +4,10 @@
 
 #include "QorError.h"
 
+#include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -49,18 +52,23 @@ void WriteLine(const std::string &codeText, const std::vector<std::string> &text
     CQorError code((HRESULT)ParseNumber32(codeText));
     const std::string path = CQorError::ErrorLogPath().GetString();
     MakeLogFolder(path);
-    // Another process may hold the file alone for a moment while it checks whether the log needs
-    // shortening: a failed open is tried again for a while before giving up.
-    CQorError opened(E_FAIL);
-    for (int attempt = 0; attempt < 50 && opened.Failed(); ++attempt) {
-        opened = CQorError(CQorError::OpenErrorLog());
-        if (opened.Failed())
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    CQorError opened(CQorError::OpenErrorLog());
     if (opened.Failed())
         throw CommandError("cannot open the error log " + Echo(path) + ": " + (const char *)opened);
     code.Log(t[0], t[1], t[2], t[3]);
     CQorError::FlushTrace();
+}
+
+// A line count as tail takes it: decimal digits only, no sign, within a size_t.
+size_t ParseLineCount(const std::string &text)
+{
+    char *end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+    if (text.empty() || !std::isdigit((unsigned char)text[0]) || *end != '\0' || errno == ERANGE ||
+        value > SIZE_MAX)
+        throw UsageError(Echo(text) + " is not a line count (a whole number, 0 or more)");
+    return (size_t)value;
 }
 
 // The last `count` lines of the file, then, with `follow`, every line appended later.
@@ -127,11 +135,11 @@ void AddLogCommand(CLI::App &app)
     write->callback([code, texts, raw] { WriteLine(*code, *texts, *raw); });
 
     CLI::App *tail = log->add_subcommand("tail", "Print the last lines of the error log");
-    auto count = std::make_shared<size_t>(10);
+    auto count = std::make_shared<std::string>("10");
     auto follow = std::make_shared<bool>(false);
-    tail->add_option("-n,--lines", *count, "How many lines (default 10)")->check(CLI::NonNegativeNumber);
+    tail->add_option("-n,--lines", *count, "How many lines (default 10)");
     tail->add_flag("-f,--follow", *follow, "Keep printing lines as they are appended (Ctrl+C stops)");
-    tail->callback([count, follow] { Tail(*count, *follow); });
+    tail->callback([count, follow] { Tail(ParseLineCount(*count), *follow); });
 
     log->add_subcommand("enable", "Turn tracing on for the current user")->callback([] { Enable(true); });
     log->add_subcommand("disable", "Turn tracing off for the current user")->callback([] { Enable(false); });

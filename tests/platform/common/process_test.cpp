@@ -6,6 +6,11 @@
 
 #include <thread>
 
+#if !defined(_WIN32)
+#  include <sys/wait.h>
+#  include <unistd.h>
+#endif
+
 TEST(ProcessIds, ThreadIdsAreDistinctAndTheProcessIdIsShared)
 {
     DWORD otherThread = 0, otherProcess = 0;
@@ -18,4 +23,15 @@ TEST(ProcessIds, ThreadIdsAreDistinctAndTheProcessIdIsShared)
     EXPECT_NE(GetCurrentThreadId(), otherThread);
     EXPECT_NE(0u, GetCurrentProcessId());
     EXPECT_EQ(GetCurrentProcessId(), otherProcess);
+    // fork() exists on POSIX only.
+#if !defined(_WIN32)
+    EXPECT_EQ(static_cast<DWORD>(getpid()), GetCurrentProcessId()); // the id that other POSIX tools show
+    // A forked child's only thread has its own id (the process's), not the parent thread's.
+    pid_t child = fork();
+    if (child == 0)
+        _exit(GetCurrentThreadId() == static_cast<DWORD>(getpid()) ? 0 : 1);
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+#endif
 }

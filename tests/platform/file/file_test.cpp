@@ -1,26 +1,18 @@
 // file_test.cpp: CreateFileA's dispositions and their last errors, reading and writing with their
 // byte counts, the file pointer, end of file and size at their edges, and DeleteFileA.
 #include "QorPlatform.h"
-#include "QorTestEnvironment.h"
+#include "QorTestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
+using qor::test::PathOf;
 using qor::test::PrivateFolderEnvironment;
+using qor::test::ReadBytes;
+using qor::test::WriteBytes;
 
 namespace {
-
-std::string PathOf(const std::string &name) { return (PrivateFolderEnvironment::Folder() / name).string(); }
-
-void WriteText(const std::string &path, const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string ReadText(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 HANDLE Open(const std::string &path, DWORD disposition, DWORD access = GENERIC_READ | GENERIC_WRITE)
 {
@@ -56,7 +48,7 @@ TEST(File, DispositionsOnExistingAndMissingFiles)
         std::string path = PathOf("disposition.txt");
         DeleteFileA(path.c_str());
         if (row.exists)
-            WriteText(path, "old");
+            WriteBytes(path, "old");
         SetLastError(0xdeadbeef);
         HANDLE file = Open(path, row.disposition);
         DWORD error = GetLastError();
@@ -68,7 +60,7 @@ TEST(File, DispositionsOnExistingAndMissingFiles)
             EXPECT_TRUE(CloseHandle(file));
         }
         bool exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-        EXPECT_EQ(std::string(row.after), exists ? ReadText(path) : "-");
+        EXPECT_EQ(std::string(row.after), exists ? ReadBytes(path) : "-");
     }
 }
 
@@ -85,10 +77,10 @@ TEST(File, OpenFailuresNameTheirCause)
     // Truncating needs write access, as Microsoft documents it; the file is left alone. Wine truncates
     // without it, so this holds for our layer only.
     std::string path = PathOf("truncate-read-only-access.txt");
-    WriteText(path, "keep");
+    WriteBytes(path, "keep");
     EXPECT_EQ(INVALID_HANDLE_VALUE, Open(path, TRUNCATE_EXISTING, GENERIC_READ));
     EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, GetLastError());
-    EXPECT_EQ("keep", ReadText(path));
+    EXPECT_EQ("keep", ReadBytes(path));
 #endif
 
     // A folder is not opened as a file.
@@ -136,7 +128,9 @@ TEST(File, ReadAndWriteCountBytesAndRespectAccess)
     EXPECT_TRUE(FlushFileBuffers(writer));
     EXPECT_TRUE(CloseHandle(writer));
 
-    // A closed handle is no handle any more.
+    // A closed handle is no handle any more, also for the call that used it last.
+    EXPECT_FALSE(FlushFileBuffers(writer));
+    EXPECT_EQ((DWORD)ERROR_INVALID_HANDLE, GetLastError());
     EXPECT_FALSE(CloseHandle(writer));
     EXPECT_EQ((DWORD)ERROR_INVALID_HANDLE, GetLastError());
     EXPECT_FALSE(ReadFile(INVALID_HANDLE_VALUE, buffer, 4, &count, nullptr));
@@ -192,7 +186,7 @@ TEST(File, FilePointerEndOfFileAndSizeAtTheirEdges)
 TEST(File, AttributesAndDeletion)
 {
     std::string path = PathOf("attributes.txt");
-    WriteText(path, "12345");
+    WriteBytes(path, "12345");
     EXPECT_EQ((DWORD)FILE_ATTRIBUTE_ARCHIVE, GetFileAttributesA(path.c_str()));
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));

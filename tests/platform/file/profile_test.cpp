@@ -1,18 +1,22 @@
-// profile_test.cpp: INI files as Windows documents them: case-insensitive names, trimmed blanks and
-// quotes, defaults, the zero-separated name lists and their truncation, writes that keep every other
-// line, deletion of keys and sections, and several writers at once.
+// profile_test.cpp: INI files as Windows reads and writes them: case-insensitive names, trimmed blanks and
+// quotes, defaults, the zero-separated name lists and their truncation, odd files (CR-only and mixed line
+// ends, zero bytes, brackets without their end), UTF-16 files, writes that touch only their own line, and
+// several writers at once.
 #include "QorPlatform.h"
 
-#include "QorTestEnvironment.h"
+#include "QorKnownDifference.h"
+#include "QorTestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
+
+using qor::test::ReadBytes;
+using qor::test::WriteBytes;
 
 namespace {
 
@@ -20,22 +24,18 @@ class Profile : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_path = (qor::test::PrivateFolderEnvironment::Folder() /
-                  (std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + ".ini"))
-                     .string();
+        m_path = qor::test::PathOf(std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + ".ini");
     }
-    void WriteFile(const std::string &content) const { std::ofstream(m_path, std::ios::binary) << content; }
-    std::string ReadFile() const
-    {
-        std::ifstream in(m_path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    // The value, or for a null key the zero-separated list, as GetPrivateProfileStringA answers it.
     std::string Get(const char *section, const char *key, const char *fallback = "<default>") const
     {
         char buffer[256];
         DWORD length = GetPrivateProfileStringA(section, key, fallback, buffer, sizeof buffer, m_path.c_str());
-        EXPECT_EQ(std::string(buffer).size(), length) << section << "/" << key;
-        return buffer;
+        return std::string(buffer, length);
+    }
+    bool Write(const char *section, const char *key, const char *value) const
+    {
+        return WritePrivateProfileStringA(section, key, value, m_path.c_str()) != FALSE;
     }
     std::string m_path;
 };
@@ -55,84 +55,129 @@ const char *const kSample = "; a comment before any section\r\n"
 
 TEST_F(Profile, ReadsWithTheWindowsRules)
 {
-    WriteFile(kSample);
+    WriteBytes(m_path, kSample);
     EXPECT_EQ("Value with spaces", Get("MAIN", "name")) << "names ignore case, blanks are trimmed";
     EXPECT_EQ("  padded  ", Get("Main", "Quoted")) << "surrounding quotes go, what they hold stays";
     EXPECT_EQ("x", Get("Main", "Single"));
     EXPECT_EQ("\"abc'", Get("Main", "Mixed")) << "quotes that do not match stay";
     EXPECT_EQ("", Get("Main", "Empty")) << "an empty value is not the default";
     EXPECT_EQ("1", Get("other", "KEY")) << "a section name is trimmed";
-    EXPECT_EQ("<default>", Get("Main", "Missing"));
     EXPECT_EQ("<default>", Get("Missing", "Name"));
     EXPECT_EQ("def", Get("Main", "Missing", "def  ")) << "the default loses its trailing blanks";
     EXPECT_EQ("", Get("Main", "Missing", nullptr));
-
     char small[6];
     EXPECT_EQ(5u, GetPrivateProfileStringA("Main", "Name", "", small, sizeof small, m_path.c_str()));
     EXPECT_STREQ("Value", small) << "cut to the buffer, with its terminator";
+    const std::string present = m_path;
+    m_path += ".absent";
+    EXPECT_EQ("abc", Get("Main", "Name", "abc")) << "a missing file reads as empty";
+    m_path = present;
 
-    EXPECT_EQ(55u, GetPrivateProfileIntA("Main", "Number", 7, m_path.c_str())) << "the leading number";
-    EXPECT_EQ(1u, GetPrivateProfileIntA("Other", "key", 7, m_path.c_str()));
-    EXPECT_EQ(31u, GetPrivateProfileIntA("Main", "Hex", 7, m_path.c_str())) << "0x means hexadecimal";
-    EXPECT_EQ(7u, GetPrivateProfileIntA("Main", "Missing", 7, m_path.c_str()));
-    EXPECT_EQ(0u, GetPrivateProfileIntA("Main", "Single", 7, m_path.c_str())) << "no number in the text";
+    struct Row {
+        const char *key;
+        UINT expected;
+    } numbers[] = {{"Number", 55}, {"Hex", 31}, {"Missing", 7}, {"Single", 0}}; // leading number, 0x, default, none
+    for (const Row &row : numbers)
+        EXPECT_EQ(row.expected, GetPrivateProfileIntA("Main", row.key, 7, m_path.c_str())) << row.key;
+}
 
-    std::string missing = m_path + ".absent";
-    char buffer[16];
-    EXPECT_EQ(3u, GetPrivateProfileStringA("Main", "Name", "abc", buffer, sizeof buffer, missing.c_str()));
-    EXPECT_STREQ("abc", buffer) << "a missing file reads as empty";
+// Odd files, read as Wine reads them. Names and values end at a zero byte; a line without '=' (and a
+// '[' line without ']') is a key without a value, which reads as missing.
+TEST_F(Profile, OddFilesReadAsWindowsReadsThem)
+{
+    using S = std::string;
+    struct Row {
+        int line;
+        S bytes;
+        const char *section, *key; // a null key asks for the list of keys
+        S expected;
+    } rows[] = {
+        {__LINE__, "[S]\rk=1\rj=2\r[T]\rm=3\r", "T", "m", "3"}, // CR alone ends a line
+        {__LINE__, "[S]\rk=1\rj=2\r[T]\rm=3\r", "S", nullptr, S("k\0j\0", 4)},
+        {__LINE__, "[S]\r\nk=1\nj=2\rm=3\r\n[T]\n\rn=4\n", "S", "m", "3"}, // mixed line ends
+        {__LINE__, "[S]\r\nk=1\nj=2\rm=3\r\n[T]\n\rn=4\n", "T", "n", "4"},
+        {__LINE__, "[S\nk=1\n[T]\nj=2\n", "S", "k", "<default>"}, // "[S" opens no section
+        {__LINE__, "[T]\nj=2\n[S x\nk=1\n", "T", "k", "1"},      // ... so k stays in T
+        {__LINE__, "[T]\nj=2\n[S x\nk=1\n", "T", nullptr, S("j\0k\0", 4)},
+        {__LINE__, S("[S]\nk=a\0b\nj=2\n", 14), "S", "k", "a"}, // the value ends at the zero
+        {__LINE__, S("[S]\nk=a\0b\nj=2\n", 14), "S", "j", "2"},
+        {__LINE__, S("[S]\n\0k=1\nj=2\n", 13), "S", "k", "<default>"}, // the key "" ...
+        {__LINE__, S("[S]\n\0k=1\nj=2\n", 13), "S", "", "1"},
+        {__LINE__, S("[S\0]\nk=1\n", 9), "S", "k", "1"}, // the ']' after the zero still closes it
+        {__LINE__, "[S]\nk\nj=2\n", "S", "k", "<default>"},
+        {__LINE__, "[S]\nk\nj=2\n", "S", nullptr, S("j\0", 2)},
+        {__LINE__, "[S]\n#j=2\n", "S", "#j", "2"}, // only ';' starts a comment
+        {__LINE__, "  [ S ]  \nk=1\n", "S", "k", "1"},
+        {__LINE__, "[S]\nk=1\n[S]\nj=2\n", "S", "j", "<default>"}, // the first of two sections counts
+        {__LINE__, "\xEF\xBB\xBF[S]\r\nk=1\r\n", "S", "k", "1"},
+    };
+    for (const Row &row : rows) {
+        WriteBytes(m_path, row.bytes);
+        EXPECT_EQ(row.expected, Get(row.section, row.key)) << "row at line " << row.line;
+    }
+    WriteBytes(m_path, "[S]\n;k=1\n");
+    QOR_EXPECT_DIFFERS_ON_POSIX(Get("S", ";k") == "1", "a ';' line is a comment, as documented; Wine reads it "
+                                                       "as a key when asked by its name");
 }
 
 TEST_F(Profile, NameListsAndTheirTruncation)
 {
-    WriteFile(kSample);
-    char buffer[64];
-    EXPECT_EQ(11u, GetPrivateProfileStringA(nullptr, "ignored", "", buffer, sizeof buffer, m_path.c_str()));
-    EXPECT_EQ(std::string("Main\0Other\0\0", 12), std::string(buffer, 12));
-    DWORD length = GetPrivateProfileStringA("main", nullptr, "", buffer, sizeof buffer, m_path.c_str());
-    const std::string keys("Name\0Quoted\0Single\0Mixed\0Empty\0Number\0Hex\0\0", 43);
-    EXPECT_EQ(keys.size() - 1, length);
-    EXPECT_EQ(keys, std::string(buffer, keys.size()));
-
+    WriteBytes(m_path, kSample);
+    EXPECT_EQ(std::string("Main\0Other\0", 11), Get(nullptr, "ignored"));
+    EXPECT_EQ(std::string("Name\0Quoted\0Single\0Mixed\0Empty\0Number\0Hex\0", 42), Get("main", nullptr));
     // Too small: the last name is cut and followed by two zeros; the count is the size minus two.
+    char buffer[64];
     std::memset(buffer, 'x', sizeof buffer);
     EXPECT_EQ(6u, GetPrivateProfileStringA(nullptr, nullptr, "", buffer, 8, m_path.c_str()));
     EXPECT_EQ(std::string("Main\0O\0", 7), std::string(buffer, 7));
-#if !defined(_WIN32)
-    EXPECT_EQ('\0', buffer[7]) << "the second zero, as documented"; // Wine writes only one
-#endif
+    QOR_EXPECT_BROKEN_ON_WINE(buffer[7] == '\0', "Wine writes only one zero after the cut name");
     EXPECT_EQ('x', buffer[8]) << "nothing past the buffer";
 }
 
-TEST_F(Profile, WritesKeepEveryOtherLine)
+std::string Utf16(const std::string &ascii)
 {
-    WriteFile("; keep me\r\n[Main]\r\nold=1\r\n; inside\r\n\r\n[Tail]\r\nz=9\r\n");
-    ASSERT_TRUE(WritePrivateProfileStringA("MAIN", "OLD", "2", m_path.c_str()));
-    ASSERT_TRUE(WritePrivateProfileStringA("Main", "new", "fresh value", m_path.c_str()));
-    ASSERT_TRUE(WritePrivateProfileStringA("Added", "k", "v", m_path.c_str()));
-    EXPECT_EQ("2", Get("main", "old"));
-    EXPECT_EQ("fresh value", Get("Main", "New"));
-    EXPECT_EQ("v", Get("Added", "k"));
-    EXPECT_EQ("9", Get("Tail", "z"));
-    std::string content = ReadFile();
-    size_t comment = content.find("; keep me"), inside = content.find("; inside"), fresh = content.find("new=fresh value");
-    EXPECT_EQ(0u, comment) << content;
-    EXPECT_NE(std::string::npos, inside) << content;
-    EXPECT_LT(fresh, content.find("[Tail]")) << "a new key joins its section: " << content;
-    EXPECT_LT(content.find("[Tail]"), content.find("[Added]")) << "a new section goes last: " << content;
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii)
+        bytes.append({c, '\0'});
+    return bytes;
+}
 
-    ASSERT_TRUE(WritePrivateProfileStringA("Main", "old", nullptr, m_path.c_str())) << "deletes a key";
-    EXPECT_EQ("<default>", Get("Main", "old"));
-    EXPECT_EQ("fresh value", Get("Main", "new"));
-    ASSERT_TRUE(WritePrivateProfileStringA("tail", nullptr, nullptr, m_path.c_str())) << "deletes a section";
-    EXPECT_EQ("<default>", Get("Tail", "z"));
-    EXPECT_EQ(std::string::npos, ReadFile().find("[Tail]"));
-    EXPECT_EQ("v", Get("Added", "k"));
-
-    std::string created = m_path + ".new";
-    ASSERT_TRUE(WritePrivateProfileStringA("Section", "Key", "Value", created.c_str())) << "creates the file";
-    std::ifstream in(created, std::ios::binary);
-    EXPECT_EQ("[Section]\r\nKey=Value\r\n", std::string(std::istreambuf_iterator<char>(in), {}));
+// A write changes only its own line; line ends become CR LF, and a UTF-16 file stays UTF-16.
+TEST_F(Profile, WritesTouchOnlyTheirLine)
+{
+    struct Row {
+        int line;
+        std::string before;
+        const char *section, *key, *value;
+        std::string after;
+    } rows[] = {
+        {__LINE__, "[S]\nk=1\n", "S", "k", "2", "[S]\r\nk=2\r\n"},
+        {__LINE__, "[S]\rk=1\rj=2\r[T]\rm=3\r", "S", "new", "x", "[S]\r\nk=1\r\nj=2\r\nnew=x\r\n[T]\r\nm=3\r\n"},
+        {__LINE__, "[S]\nk\nj=2\n", "S", "k", "9", "[S]\r\nk=9\r\nj=2\r\n"}, // a key without a value is found
+        {__LINE__, "[S]\nk=1", "S", "j", "2", "[S]\r\nk=1\r\nj=2\r\n"},
+        {__LINE__, "[T]\nj=2\n[S x\nk=1\n", "S", "new", "x", "[T]\r\nj=2\r\n[S x\r\nk=1\r\n[S]\r\nnew=x\r\n"},
+        {__LINE__, "; keep\r\n[Main]\r\nold=1\r\n; inside\r\n[Tail]\r\nz=9\r\n", "main", "NEW", "v",
+         "; keep\r\n[Main]\r\nold=1\r\n; inside\r\nNEW=v\r\n[Tail]\r\nz=9\r\n"}, // at the section's end
+        {__LINE__, "[Main]\r\nold=1\r\n[Tail]\r\nz=9\r\n", "Tail", nullptr, nullptr, "[Main]\r\nold=1\r\n"},
+        {__LINE__, "[Main]\r\nold=1\r\nz=9\r\n", "Main", "OLD", nullptr, "[Main]\r\nz=9\r\n"},
+        {__LINE__, "", "Section", "Key", "Value", "[Section]\r\nKey=Value\r\n"},
+        {__LINE__, Utf16("[S]\r\nk=v\r\n"), "S", "new", "x", Utf16("[S]\r\nk=v\r\nnew=x\r\n")},
+        {__LINE__, Utf16("[S]\nk=1\n"), "S", "k", "2", Utf16("[S]\r\nk=2\r\n")},
+    };
+    for (const Row &row : rows) {
+        std::filesystem::remove(m_path);
+        if (!row.before.empty())
+            WriteBytes(m_path, row.before);
+        ASSERT_TRUE(Write(row.section, row.key, row.value)) << "row at line " << row.line;
+        EXPECT_EQ(row.after, ReadBytes(m_path)) << "row at line " << row.line;
+    }
+    WriteBytes(m_path, Utf16("[S]\r\nk=v\r\n"));
+    EXPECT_EQ("v", Get("S", "k")) << "UTF-16 text is read";
+    WriteBytes(m_path, "; c\n[S]\n  Name  =  V  \nk=1\n\n[T]\nz=1\n");
+    ASSERT_TRUE(Write("S", "k", "2"));
+    QOR_EXPECT_BROKEN_ON_WINE(ReadBytes(m_path) == "; c\r\n[S]\r\n  Name  =  V  \r\nk=2\r\n\r\n[T]\r\nz=1\r\n",
+                              "Wine writes every line anew from what it parsed (blank lines dropped, blanks "
+                              "around '=' removed); Windows keeps the lines a write does not touch");
 }
 
 TEST_F(Profile, ConcurrentWritersLoseNothing)
@@ -156,25 +201,27 @@ TEST_F(Profile, ConcurrentWritersLoseNothing)
 }
 
 #if !defined(_WIN32)
-// Where POSIX has no Windows folder: a bare name is a file in the current directory; and faults.
-TEST_F(Profile, PosixBareNamesAndFailures)
+// Where POSIX has no Windows folder: a bare name is a file in the current directory; the file a killed
+// writer left beside the INI file is taken over; and faults.
+TEST_F(Profile, PosixBareNamesLeftoversAndFailures)
 {
     ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", "bare.ini"));
-    std::ifstream in(qor::test::PrivateFolderEnvironment::Folder() / "bare.ini", std::ios::binary);
-    EXPECT_EQ("[S]\r\nk=v\r\n", std::string(std::istreambuf_iterator<char>(in), {}));
-    WriteFile("[S]\nk=1\n");
-    ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "2", m_path.c_str()));
-    EXPECT_EQ("[S]\nk=2\n", ReadFile()) << "a file keeps its own line ends";
+    EXPECT_EQ("[S]\r\nk=v\r\n", ReadBytes(qor::test::PathOf("bare.ini")));
+    const std::string leftover = qor::test::PathOf(".bare.ini.writing");
+    WriteBytes(leftover, "half a file of a killed writer");
+    ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "w", "bare.ini"));
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    EXPECT_EQ("[S]\r\nk=w\r\n", ReadBytes(qor::test::PathOf("bare.ini")));
 
+    WriteBytes(m_path, "[S]\r\nk=2\r\n");
     SetLastError(0);
     EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
     QorInjectFault("WritePrivateProfileStringA", 1, ERROR_DISK_FULL);
-    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "3", m_path.c_str()));
+    EXPECT_FALSE(Write("S", "k", "3"));
     EXPECT_EQ(static_cast<DWORD>(ERROR_DISK_FULL), GetLastError());
-    EXPECT_EQ("[S]\nk=2\n", ReadFile());
-    std::string noFolder = (qor::test::PrivateFolderEnvironment::Folder() / "none" / "x.ini").string();
-    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", noFolder.c_str()));
+    EXPECT_EQ("[S]\r\nk=2\r\n", ReadBytes(m_path));
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", qor::test::PathOf("none/x.ini").c_str()));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
 }
 #endif

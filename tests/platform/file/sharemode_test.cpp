@@ -1,9 +1,11 @@
 // sharemode_test.cpp: share modes decide between opens of one file, within a process and between
 // processes: a conflicting open fails with ERROR_SHARING_VIOLATION, and a file that an open handle
-// does not share for deletion cannot be deleted.
+// does not share for deletion cannot be deleted nor renamed over.
 #include "QorChildProcess.h"
+#include "QorKnownDifference.h"
 #include "QorPlatform.h"
 #include "QorTestEnvironment.h"
+#include "QorTestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -113,6 +115,74 @@ TEST(ShareMode, DeletionWaitsForHandlesThatDenyIt)
     EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, GetLastError());
     CloseHandle(reader);
     EXPECT_TRUE(DeleteFileA(path.c_str())) << GetLastError();
+}
+
+// With delete sharing the deletion succeeds and the open handle stays usable; the name then goes at
+// once on our layer (see DeleteFileA), and at the last close under Wine.
+TEST(ShareMode, DeletingAFileOpenWithDeleteSharing)
+{
+    std::string path = SharedFile();
+    HANDLE reader = OpenShared(path, R, SR | SW | SD);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    EXPECT_TRUE(DeleteFileA(path.c_str())) << GetLastError();
+    EXPECT_EQ(4u, GetFileSize(reader, nullptr));
+    QOR_EXPECT_DIFFERS_ON_POSIX(GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES,
+                                "the name goes at once, as with the POSIX delete semantics of Windows 10 and "
+                                "later; Wine keeps it until the last handle closes");
+    CloseHandle(reader);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str())) << "gone after the last close";
+}
+
+// Moving takes the source's name away and replaces the target's: both must allow deletion.
+TEST(ShareMode, MoveFileExReplacesOnlyWhatMayGo)
+{
+    using qor::test::PathOf;
+    const std::string from = PathOf("move-from.txt"), to = PathOf("move-to.txt");
+    const DWORD kReplace = MOVEFILE_REPLACE_EXISTING;
+    enum Held { kNone, kSource, kTarget };
+    struct Row {
+        int line;
+        bool targetExists;
+        DWORD flags;
+        Held held; // which file another handle holds open, sharing reading and writing only
+        DWORD error;
+    } rows[] = {
+        {__LINE__, true, 0, kNone, ERROR_ALREADY_EXISTS},
+        {__LINE__, false, 0, kNone, ERROR_SUCCESS},
+        {__LINE__, true, kReplace, kNone, ERROR_SUCCESS},
+        {__LINE__, true, kReplace | MOVEFILE_WRITE_THROUGH, kNone, ERROR_SUCCESS},
+        {__LINE__, true, kReplace, kTarget, ERROR_ACCESS_DENIED},
+        {__LINE__, true, kReplace, kSource, ERROR_SHARING_VIOLATION},
+    };
+    for (const Row &row : rows) {
+        qor::test::WriteBytes(from, "new");
+        DeleteFileA(to.c_str());
+        if (row.targetExists)
+            qor::test::WriteBytes(to, "old");
+        HANDLE held = row.held == kNone ? INVALID_HANDLE_VALUE : OpenShared(row.held == kSource ? from : to, R, SR | SW);
+        SetLastError(0xdeadbeef);
+        const bool moved = MoveFileExA(from.c_str(), to.c_str(), row.flags) != FALSE;
+        const DWORD error = moved ? ERROR_SUCCESS : GetLastError();
+        CloseHandle(held);
+        EXPECT_EQ(row.error, error) << "row at line " << row.line;
+        EXPECT_EQ(moved ? "new" : row.targetExists ? "old" : "", qor::test::ReadBytes(to)) << "row at line " << row.line;
+    }
+    HANDLE sharing = OpenShared(to, R, SR | SW | SD);
+    qor::test::WriteBytes(from, "new");
+    QOR_EXPECT_DIFFERS_ON_POSIX(!MoveFileExA(from.c_str(), to.c_str(), kReplace),
+                                "a target open with delete sharing is replaced, as it is deleted");
+    CloseHandle(sharing);
+    DeleteFileA(from.c_str());
+    struct Failure {
+        std::string from, to;
+        DWORD error;
+    } failures[] = {{from, to, ERROR_FILE_NOT_FOUND},
+                    {to, PathOf("no-such-folder/x.txt"), ERROR_PATH_NOT_FOUND},
+                    {to, PrivateFolderEnvironment::Folder().string(), ERROR_ACCESS_DENIED}};
+    for (const Failure &failure : failures) {
+        EXPECT_FALSE(MoveFileExA(failure.from.c_str(), failure.to.c_str(), kReplace)) << failure.to;
+        EXPECT_EQ(failure.error, GetLastError()) << failure.to;
+    }
 }
 
 TEST(ShareMode, AChildProcessHoldingTheFileDecidesToo)

@@ -282,30 +282,6 @@ bool AppendPointer(std::string &out, const Conversion &conversion, FormatArgumen
     return true;
 }
 
-// %n: stores the count of characters so far in an integer of the size prefix's type.
-bool StoreCount(const std::string &out, const Conversion &conversion, FormatArguments &args)
-{
-    void *target = const_cast<void *>(args.NextPointer());
-    if (target == nullptr)
-        return Invalid();
-    auto count = static_cast<intmax_t>(out.size());
-    switch (conversion.size) {
-    case SizePrefix::None: *static_cast<int *>(target) = static_cast<int>(count); break;
-    case SizePrefix::Char: *static_cast<signed char *>(target) = static_cast<signed char>(count); break;
-    case SizePrefix::Short: *static_cast<short *>(target) = static_cast<short>(count); break;
-    case SizePrefix::Long:
-    case SizePrefix::Int32: *static_cast<int32_t *>(target) = static_cast<int32_t>(count); break;
-    case SizePrefix::LongLong:
-    case SizePrefix::Int64: *static_cast<long long *>(target) = count; break;
-    case SizePrefix::IntMax: *static_cast<intmax_t *>(target) = count; break;
-    case SizePrefix::Size:
-    case SizePrefix::PtrSize: *static_cast<size_t *>(target) = static_cast<size_t>(count); break;
-    case SizePrefix::PtrDiff: *static_cast<ptrdiff_t *>(target) = count; break;
-    default: return Invalid();
-    }
-    return true;
-}
-
 bool AppendConversion(std::string &out, const Conversion &conversion, FormatArguments &args)
 {
     switch (conversion.type) {
@@ -328,7 +304,7 @@ bool AppendConversion(std::string &out, const Conversion &conversion, FormatArgu
     case 's':
     case 'S': return AppendString(out, conversion, args);
     case 'p': return AppendPointer(out, conversion, args);
-    case 'n': return StoreCount(out, conversion, args);
+    case 'n': return Invalid(); // writes through its argument: refused, as by the Windows runtime's default
     case '%': out += '%'; return true;
     default: return Invalid();
     }

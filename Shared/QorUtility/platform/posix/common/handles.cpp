@@ -3,6 +3,7 @@
 // another object.
 #include "common/handles.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -13,6 +14,7 @@ struct HandleTable {
     std::mutex mutex;
     std::map<uintptr_t, std::shared_ptr<qor::platform::HandleObject>> objects;
     uintptr_t lastValue = 0;
+    std::atomic<uint64_t> version{1}; // changed under the mutex, read without it
 };
 
 // Built on first use, so that static initialisers of other files may already open handles.
@@ -34,8 +36,11 @@ HANDLE AddHandle(std::shared_ptr<HandleObject> object)
     std::lock_guard<std::mutex> lock(table.mutex);
     table.lastValue += 4;
     table.objects.emplace(table.lastValue, std::move(object));
+    table.version.fetch_add(1, std::memory_order_release);
     return reinterpret_cast<HANDLE>(table.lastValue);
 }
+
+uint64_t HandleTableVersion() { return Table().version.load(std::memory_order_acquire); }
 
 std::shared_ptr<HandleObject> FindHandle(HANDLE handle)
 {
@@ -58,6 +63,7 @@ bool RemoveHandle(HANDLE handle)
         }
         removed = std::move(found->second);
         table.objects.erase(found);
+        table.version.fetch_add(1, std::memory_order_release);
     }
     return true;
 }

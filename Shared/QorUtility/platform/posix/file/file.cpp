@@ -1,12 +1,14 @@
 // file.cpp: CreateFileA and the calls on a file handle (ReadFile, WriteFile, SetFilePointer,
-// SetEndOfFile, FlushFileBuffers, GetFileSize), and DeleteFileA. A file handle owns one open file
-// description; its share mode is held on that description (sharemode.cpp).
+// SetEndOfFile, FlushFileBuffers, GetFileSize), DeleteFileA and MoveFileExA. A file handle owns one
+// open file description; its share mode is held on that description (sharemode.cpp).
 #include "common/descriptor.h"
 #include "common/handles.h"
 #include "file/fileinfo.h"
 #include "file/sharemode.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -330,6 +332,9 @@ DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh)
     return (DWORD)size;
 }
 
+// The name goes at once, and handles that share deletion stay usable until they close: the way of
+// Windows 10 and later, whose DeleteFile asks for POSIX delete semantics, and of unlink. Older Windows
+// and Wine keep the name, pending deletion, until the last handle closes; no caller here needs that.
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName)
 {
     if (FaultFires("DeleteFileA"))
@@ -346,5 +351,68 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName)
     ScopedDescriptor fd(OpenExisting(lpFileName, O_CLOEXEC | O_NOFOLLOW, false, false));
     if (!fd)
         return FailWith(Win32ErrorForPath(errno, lpFileName));
-    return qor::platform::UnlinkUnlessDeleteDenied(fd.Get(), lpFileName) ? TRUE : FALSE;
+    auto removeName = [lpFileName] { return unlink(lpFileName); };
+    return qor::platform::RemoveNameUnlessDeleteDenied(fd.Get(), removeName) ? TRUE : FALSE;
+}
+
+namespace {
+
+// Makes a finished rename durable: the folder holding the new name reaches the disk.
+DWORD FlushFolderOf(const char *path)
+{
+    std::string folder = path;
+    size_t slash = folder.rfind('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+    ScopedDescriptor fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd || fsync(fd.Get()) != 0)
+        return Win32ErrorFromErrno(errno);
+    return ERROR_SUCCESS;
+}
+
+// Renames onto an existing file as Windows allows it: not onto a folder, and not while an open of the
+// target denies deletion (then ERROR_ACCESS_DENIED, as Windows answers). The rename itself is atomic.
+BOOL ReplaceExisting(const char *from, const char *to)
+{
+    struct stat status;
+    if (lstat(to, &status) != 0)
+        return rename(from, to) == 0 ? TRUE : FailWith(Win32ErrorForPath(errno, to));
+    if (S_ISDIR(status.st_mode))
+        return FailWith(ERROR_ACCESS_DENIED);
+    ScopedDescriptor target(OpenExisting(to, O_CLOEXEC | O_NOFOLLOW, false, false));
+    if (!target)
+        return FailWith(Win32ErrorForPath(errno, to));
+    auto renameOver = [from, to] { return rename(from, to); };
+    if (qor::platform::RemoveNameUnlessDeleteDenied(target.Get(), renameOver))
+        return TRUE;
+    return GetLastError() == ERROR_SHARING_VIOLATION ? FailWith(ERROR_ACCESS_DENIED) : FALSE;
+}
+
+} // namespace
+
+// Only the flags that a move within one file system needs; a copy across file systems is not made.
+BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags)
+{
+    if (FaultFires("MoveFileExA"))
+        return FALSE;
+    if (lpExistingFileName == nullptr || lpNewFileName == nullptr ||
+        (dwFlags & ~(DWORD)(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) != 0)
+        return FailWith(ERROR_INVALID_PARAMETER);
+    ScopedDescriptor source(OpenExisting(lpExistingFileName, O_CLOEXEC | O_NOFOLLOW, false, false));
+    if (!source)
+        return FailWith(Win32ErrorForPath(errno, lpExistingFileName));
+    if (qor::platform::DeleteDeniedByOther(source.Get()))
+        return FailWith(ERROR_SHARING_VIOLATION); // moving a file takes its name away, as deleting does
+    BOOL moved;
+    if ((dwFlags & MOVEFILE_REPLACE_EXISTING) != 0)
+        moved = ReplaceExisting(lpExistingFileName, lpNewFileName);
+    else if (renameat2(AT_FDCWD, lpExistingFileName, AT_FDCWD, lpNewFileName, RENAME_NOREPLACE) == 0)
+        moved = TRUE;
+    else
+        moved = FailWith(Win32ErrorForPath(errno, lpNewFileName)); // an existing target: ERROR_ALREADY_EXISTS
+    if (moved && (dwFlags & MOVEFILE_WRITE_THROUGH) != 0) {
+        DWORD error = FlushFolderOf(lpNewFileName);
+        if (error != ERROR_SUCCESS)
+            return FailWith(error);
+    }
+    return moved;
 }

@@ -1,8 +1,11 @@
 // profile.cpp: INI files (GetPrivateProfileStringA, GetPrivateProfileIntA, WritePrivateProfileStringA) with
 // the Windows rules: sections and keys compare without case, blanks around names and values are trimmed,
-// and a write keeps every other line as it was. A write replaces the file atomically (temporary file in the
-// same folder, then rename) while holding an exclusive lock on the folder, so concurrent writers lose nothing.
-#include "QorPlatform.h"
+// a file that starts with a UTF-16 byte-order mark is UTF-16 text, and a write keeps every other line as it
+// was (only line ends become CR LF, as Windows writes them). A write replaces the file atomically (temporary
+// file in the same folder, then rename) while holding an exclusive lock on the folder, so concurrent
+// writers lose nothing.
+#include "common/descriptor.h"
+#include "common/unicode.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -15,6 +18,8 @@
 #include <vector>
 
 using qor::platform::FailWith;
+using qor::platform::RetryAfterSignal;
+using qor::platform::ScopedDescriptor;
 using qor::platform::FaultFires;
 using qor::platform::Win32ErrorFromErrno;
 
@@ -24,13 +29,15 @@ struct IniLine {
     enum Kind { kOther, kSection, kEntry };
     std::string text; // the line as in the file, without its line end
     Kind kind = kOther;
-    std::string name;  // a section's or an entry's name, trimmed
-    std::string value; // an entry's value, trimmed, quotes kept
+    std::string name;      // a section's or an entry's name, trimmed
+    std::string value;     // an entry's value, trimmed, quotes kept
+    bool hasValue = false; // an entry without '=' is found by writes only, as Windows finds it
 };
 
 struct IniFile {
+    enum Encoding { kAnsi, kUtf16Le, kUtf16Be };
     std::vector<IniLine> lines;
-    std::string lineEnd = "\r\n"; // a new file gets Windows line ends; an existing one keeps its own
+    Encoding encoding = kAnsi;
     mode_t mode = 0644;
 };
 
@@ -51,6 +58,14 @@ bool SameName(const std::string &a, const char *b)
 // The blanks around a key are not part of it, as when reading the file.
 bool SameKey(const std::string &a, const char *b) { return SameName(a, Trim(b).c_str()); }
 
+// Names and values end at a zero byte, while the brackets and the '=' that shape a line are looked for
+// in the whole line: "\0k=1" is the key "" with the value 1, "[S\0]" the section S (as Wine reads them).
+std::string Piece(const std::string &text, size_t from, size_t to = std::string::npos)
+{
+    std::string piece = text.substr(from, to == std::string::npos ? to : to - from);
+    return Trim(piece.substr(0, piece.find('\0')));
+}
+
 IniLine ParseLine(const std::string &text)
 {
     IniLine line;
@@ -58,20 +73,67 @@ IniLine ParseLine(const std::string &text)
     std::string trimmed = Trim(text);
     if (trimmed.compare(0, 3, "\xEF\xBB\xBF") == 0) // a UTF-8 byte order mark opens the file
         trimmed = Trim(trimmed.substr(3));
-    if (trimmed.empty() || trimmed[0] == ';')
+    size_t equals = trimmed.find('=');
+    if ((Piece(trimmed, 0).empty() && equals == std::string::npos) || trimmed[0] == ';')
         return line;
-    if (trimmed[0] == '[') {
-        size_t close = trimmed.find(']');
+    size_t close = trimmed.find(']');
+    if (trimmed[0] == '[' && close != std::string::npos) {
         line.kind = IniLine::kSection;
-        line.name = Trim(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+        line.name = Piece(trimmed, 1, close);
         return line;
     }
-    size_t equals = trimmed.find('=');
-    line.kind = IniLine::kEntry; // a line without '=' is a key without a value
-    line.name = Trim(trimmed.substr(0, equals));
-    if (equals != std::string::npos)
-        line.value = Trim(trimmed.substr(equals + 1));
+    line.kind = IniLine::kEntry; // "[S" without its ']' is a key without a value too
+    line.name = Piece(trimmed, 0, equals);
+    line.hasValue = equals != std::string::npos;
+    if (line.hasValue)
+        line.value = Piece(trimmed, equals + 1);
     return line;
+}
+
+// A UTF-16 file, known by its byte-order mark, becomes ANSI text (UTF-8 here) for reading.
+void DecodeText(std::string &content, IniFile &file)
+{
+    const bool little = content.compare(0, 2, "\xFF\xFE") == 0, big = content.compare(0, 2, "\xFE\xFF") == 0;
+    if (!little && !big)
+        return;
+    file.encoding = little ? IniFile::kUtf16Le : IniFile::kUtf16Be;
+    std::u16string units;
+    for (size_t i = 2; i + 1 < content.size(); i += 2) {
+        const auto low = (unsigned char)content[little ? i : i + 1], high = (unsigned char)content[little ? i + 1 : i];
+        units.push_back((char16_t)(low | high << 8));
+    }
+    content.clear();
+    qor::platform::Utf8FromUtf16(units.data(), units.size(), false, content);
+}
+
+// The file's bytes in its own encoding.
+std::string EncodeText(const std::string &text, IniFile::Encoding encoding)
+{
+    if (encoding == IniFile::kAnsi)
+        return text;
+    std::u16string units;
+    qor::platform::Utf16FromUtf8(text.data(), text.size(), false, units);
+    const bool little = encoding == IniFile::kUtf16Le;
+    std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (char16_t unit : units) {
+        const char low = (char)(unit & 0xFF), high = (char)(unit >> 8);
+        bytes.push_back(little ? low : high);
+        bytes.push_back(little ? high : low);
+    }
+    return bytes;
+}
+
+// Each CR, LF or CR LF ends a line, as Windows reads them.
+void SplitLines(const std::string &content, IniFile &file)
+{
+    size_t start = 0;
+    while (start < content.size()) {
+        size_t end = content.find_first_of("\r\n", start);
+        file.lines.push_back(ParseLine(content.substr(start, end == std::string::npos ? end : end - start)));
+        if (end == std::string::npos)
+            break;
+        start = end + (content.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
 }
 
 // On POSIX the backslash separates folders too; a bare name means a file in the current directory
@@ -96,34 +158,21 @@ std::string FolderOf(const std::string &path)
 // Reads and parses `path`; a missing file is an empty one. Answers the Win32 error of a failed read.
 DWORD ReadIniFile(const std::string &path, IniFile &file)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    ScopedDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd)
         return errno == ENOENT ? ERROR_SUCCESS : Win32ErrorFromErrno(errno);
     std::string content;
     char chunk[8192];
     ssize_t got;
-    while ((got = read(fd, chunk, sizeof chunk)) > 0)
+    while ((got = RetryAfterSignal([&] { return read(fd.Get(), chunk, sizeof chunk); })) > 0)
         content.append(chunk, static_cast<size_t>(got));
-    int readError = got < 0 ? errno : 0;
+    if (got < 0)
+        return Win32ErrorFromErrno(errno);
     struct stat status;
-    if (fstat(fd, &status) == 0)
+    if (fstat(fd.Get(), &status) == 0)
         file.mode = status.st_mode & 07777;
-    close(fd);
-    if (readError != 0)
-        return Win32ErrorFromErrno(readError);
-    size_t firstBreak = content.find('\n');
-    if (firstBreak != std::string::npos)
-        file.lineEnd = firstBreak > 0 && content[firstBreak - 1] == '\r' ? "\r\n" : "\n";
-    size_t start = 0;
-    while (start < content.size()) {
-        size_t end = content.find('\n', start);
-        size_t stop = end == std::string::npos ? content.size() : end;
-        std::string text = content.substr(start, stop - start);
-        if (!text.empty() && text.back() == '\r')
-            text.pop_back();
-        file.lines.push_back(ParseLine(text));
-        start = stop + 1;
-    }
+    DecodeText(content, file);
+    SplitLines(content, file);
     return ERROR_SUCCESS;
 }
 
@@ -146,11 +195,13 @@ size_t SectionEnd(const IniFile &file, size_t header)
     return i;
 }
 
-size_t FindEntry(const IniFile &file, size_t header, const char *key)
+// The entry of `key` in the section at `header`; a write finds an entry without a value too.
+size_t FindEntry(const IniFile &file, size_t header, const char *key, bool forWrite)
 {
     size_t end = SectionEnd(file, header);
     for (size_t i = header + 1; i < end; ++i)
-        if (file.lines[i].kind == IniLine::kEntry && SameKey(file.lines[i].name, key))
+        if (file.lines[i].kind == IniLine::kEntry && (forWrite || file.lines[i].hasValue) &&
+            SameKey(file.lines[i].name, key))
             return i;
     return file.lines.size();
 }
@@ -206,7 +257,7 @@ std::vector<std::string> KeyNames(const IniFile &file, size_t header)
     std::vector<std::string> names;
     size_t end = header < file.lines.size() ? SectionEnd(file, header) : header;
     for (size_t i = header + 1; i < end; ++i)
-        if (file.lines[i].kind == IniLine::kEntry)
+        if (file.lines[i].kind == IniLine::kEntry && file.lines[i].hasValue)
             names.push_back(file.lines[i].name);
     return names;
 }
@@ -220,7 +271,7 @@ bool LookUp(const char *section, const char *key, const char *fileName, std::str
     size_t header = FindSection(file, section);
     if (header == file.lines.size())
         return false;
-    size_t entry = FindEntry(file, header, key);
+    size_t entry = FindEntry(file, header, key, false);
     if (entry == file.lines.size())
         return false;
     value = Unquoted(file.lines[entry].value);
@@ -237,7 +288,7 @@ bool ApplyWrite(IniFile &file, const char *section, const char *key, const char 
             file.lines.erase(file.lines.begin() + header, file.lines.begin() + SectionEnd(file, header));
         return hasSection;
     }
-    size_t entry = hasSection ? FindEntry(file, header, key) : file.lines.size();
+    size_t entry = hasSection ? FindEntry(file, header, key, true) : file.lines.size();
     bool hasEntry = entry < file.lines.size();
     if (value == nullptr) {
         if (hasEntry)
@@ -250,15 +301,14 @@ bool ApplyWrite(IniFile &file, const char *section, const char *key, const char 
         return true;
     }
     if (!hasSection) {
-        if (!file.lines.empty() && !Trim(file.lines.back().text).empty())
-            file.lines.push_back(IniLine()); // a blank line between sections
         file.lines.push_back(ParseLine("[" + Trim(section) + "]"));
         file.lines.push_back(line);
         return true;
     }
-    // After the section's last entry, so that blank lines and comments before the next section stay there.
+    // After the section's last line that is not blank (comments count, as in Wine), so that blank lines
+    // before the next section stay there.
     size_t at = SectionEnd(file, header);
-    while (at > header + 1 && file.lines[at - 1].kind != IniLine::kEntry)
+    while (at > header + 1 && Trim(file.lines[at - 1].text).empty())
         --at;
     file.lines.insert(file.lines.begin() + at, line);
     return true;
@@ -277,30 +327,31 @@ int DigitValue(char c)
 
 DWORD WriteAll(int fd, const std::string &content)
 {
-    size_t done = 0;
-    while (done < content.size()) {
-        ssize_t wrote = write(fd, content.data() + done, content.size() - done);
-        if (wrote < 0 && errno != EINTR)
+    for (size_t done = 0; done < content.size();) {
+        ssize_t wrote = RetryAfterSignal([&] { return write(fd, content.data() + done, content.size() - done); });
+        if (wrote < 0)
             return Win32ErrorFromErrno(errno);
-        if (wrote > 0)
-            done += static_cast<size_t>(wrote);
+        done += static_cast<size_t>(wrote);
     }
     return fsync(fd) == 0 ? ERROR_SUCCESS : Win32ErrorFromErrno(errno);
 }
 
-// Writes the file beside itself and renames it into place: a reader sees the old or the new file.
+// Writes the file beside itself and renames it into place: a reader sees the old or the new file. The
+// temporary file has one fixed name per file: writers hold the folder lock, so none can meet another's,
+// and the file a killed writer left behind is taken over by the next write.
 DWORD ReplaceFile(const std::string &path, const IniFile &file)
 {
     std::string content;
     for (const IniLine &line : file.lines)
-        content.append(line.text).append(file.lineEnd);
+        content.append(line.text).append("\r\n");
     std::string base = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
-    std::string temporary = FolderOf(path) + "/." + base + ".XXXXXX";
-    int fd = mkstemp(&temporary[0]);
-    if (fd < 0)
+    std::string temporary = FolderOf(path) + "/." + base + ".writing";
+    ScopedDescriptor fd(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd)
         return Win32ErrorFromErrno(errno);
-    DWORD error = fchmod(fd, file.mode) == 0 ? WriteAll(fd, content) : Win32ErrorFromErrno(errno);
-    if (close(fd) != 0 && error == ERROR_SUCCESS)
+    DWORD error = fchmod(fd.Get(), file.mode) == 0 ? WriteAll(fd.Get(), EncodeText(content, file.encoding))
+                                                   : Win32ErrorFromErrno(errno);
+    if (!fd.Close() && error == ERROR_SUCCESS)
         error = Win32ErrorFromErrno(errno);
     if (error == ERROR_SUCCESS && rename(temporary.c_str(), path.c_str()) != 0)
         error = Win32ErrorFromErrno(errno);
@@ -310,30 +361,18 @@ DWORD ReplaceFile(const std::string &path, const IniFile &file)
 }
 
 // Holds an exclusive lock on the folder of an INI file: every writer of a file in it waits for the others.
+// Closing the descriptor releases the lock.
 class FolderLock {
 public:
     explicit FolderLock(const std::string &folder) : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
-        while (m_fd >= 0 && flock(m_fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                m_error = Win32ErrorFromErrno(errno);
-                return;
-            }
-        }
-        if (m_fd < 0)
+        if (!m_fd || RetryAfterSignal([this] { return flock(m_fd.Get(), LOCK_EX); }) != 0)
             m_error = Win32ErrorFromErrno(errno);
     }
-    ~FolderLock()
-    {
-        if (m_fd >= 0)
-            close(m_fd); // closing the descriptor releases the lock
-    }
-    FolderLock(const FolderLock &) = delete;
-    FolderLock &operator=(const FolderLock &) = delete;
     DWORD Error() const { return m_error; }
 
 private:
-    int m_fd;
+    ScopedDescriptor m_fd;
     DWORD m_error = ERROR_SUCCESS;
 };
 

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -96,11 +97,20 @@ bool TakeShareClaim(int fd, const ShareClaim &claim)
     return true;
 }
 
-bool UnlinkUnlessDeleteDenied(int fd, const char *path)
+bool DeleteDeniedByOther(int fd)
 {
     bool guarded = TakeGuard(fd);
     bool denied = HeldByOther(fd, kDeniesDelete);
-    int result = denied ? 0 : unlink(path);
+    if (guarded)
+        ReleaseGuard(fd);
+    return denied;
+}
+
+bool RemoveNameUnlessDeleteDenied(int fd, const std::function<int()> &removeName)
+{
+    bool guarded = TakeGuard(fd);
+    bool denied = HeldByOther(fd, kDeniesDelete);
+    int result = denied ? 0 : removeName();
     int error = errno;
     if (guarded)
         ReleaseGuard(fd);

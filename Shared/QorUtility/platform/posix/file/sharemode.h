@@ -4,6 +4,8 @@
 
 #include "QorPlatform.h"
 
+#include <functional>
+
 namespace qor::platform {
 
 // What one open of a file does with it and what it denies to the other opens.
@@ -25,8 +27,12 @@ ShareClaim ShareClaimFor(DWORD desiredAccess, DWORD shareMode);
 // then false with ERROR_SHARING_VIOLATION. The claim lasts until `fd` is closed.
 bool TakeShareClaim(int fd, const ShareClaim &claim);
 
-// Unlinks `path` unless an open of it denies deletion (ERROR_SHARING_VIOLATION); other failures
-// answer their Win32 error. `fd` is an open description of the file at `path`.
-bool UnlinkUnlessDeleteDenied(int fd, const char *path);
+// True when another open of the file at `fd` denies deletion at this moment.
+bool DeleteDeniedByOther(int fd);
+
+// Runs `removeName` (an unlink or a rename over the file's name, answering 0 or -1 with errno) unless
+// an open of the file denies deletion (ERROR_SHARING_VIOLATION); other failures answer their Win32
+// error. `fd` is an open description of the file whose name goes.
+bool RemoveNameUnlessDeleteDenied(int fd, const std::function<int()> &removeName);
 
 } // namespace qor::platform

@@ -274,11 +274,11 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds)
 {
     if (FaultFires("WaitForSingleObject"))
         return WAIT_FAILED;
-    std::shared_ptr<qor::platform::HandleObject> object = qor::platform::FindHandle(hHandle);
-    auto mutex = std::dynamic_pointer_cast<MutexObject>(object);
+    auto mutex = qor::platform::FindHandleOf<MutexObject>(hHandle);
     if (mutex == nullptr) {
         // Waiting is emulated for mutexes only.
-        SetLastError(object == nullptr ? ERROR_INVALID_HANDLE : ERROR_NOT_SUPPORTED);
+        if (qor::platform::FindHandle(hHandle) != nullptr)
+            SetLastError(ERROR_NOT_SUPPORTED);
         return WAIT_FAILED;
     }
     return Acquire(mutex->Mutex(), dwMilliseconds);
