@@ -1,8 +1,8 @@
 // qor_trans_worker: a child that changes a transactional file for crash tests. The file always holds
 // generation g's content (empty for 0): g in its first four bytes, then bytes that depend on the
 // position and g, its size growing with g, so any mix of two generations shows.
-//   run PATH SEED       commits generation after generation, each as many scattered, overlapping
-//                       writes in random order, reopening (and so recovering) the file each time
+//   run PATH SEED [N]   commits generation after generation (N of them, else until killed), each as
+//                       scattered, overlapping writes in random order, reopening (and recovering) each time
 //   interrupt PATH      commits one generation but stops the process once the journal is complete
 //                       and the new bytes are written, before they are flushed
 //   check PATH          opens the file as a user would (rolling back a journal) and prints its
@@ -120,15 +120,16 @@ int main(int argc, char **argv)
         InterruptedFile file;
         return CommitNext(file, argv[2]) ? 0 : 2;
     }
-    if (mode == "run" && argc == 4) {
+    if (mode == "run" && argc >= 4) {
         g_random = (unsigned)std::strtoul(argv[3], nullptr, 0);
-        for (int round = 0; round < 100000; ++round) {
+        long rounds = argc == 5 ? std::strtol(argv[4], nullptr, 0) : 1000000;
+        for (long round = 0; round < rounds; ++round) {
             CQorFileTrans file;
             if (!CommitNext(file, argv[2]))
                 return 2;
         }
         return 0;
     }
-    fprintf(stderr, "usage: qor_trans_worker run PATH SEED | interrupt PATH | check PATH\n");
+    fprintf(stderr, "usage: qor_trans_worker run PATH SEED [N] | interrupt PATH | check PATH\n");
     return 100;
 }

@@ -47,3 +47,7 @@ add_test(NAME qor_log_commands COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:qor
   -DWORKDIR=${CMAKE_CURRENT_BINARY_DIR}/log-commands -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/log_commands.cmake)
 set_tests_properties(qor_log_commands PROPERTIES ENVIRONMENT ${QOR_TEST_HOME_ENVIRONMENT})
 qor_tool_test(log_help ARGS log --help EXIT 0 STDOUT "path.*write.*tail.*enable.*disable")
+
+# qor trans (end to end in trans_commands.cmake).
+qor_tool_test(trans_help ARGS trans --help EXIT 0 STDOUT "info.*recover")
+qor_tool_test(trans_missing_file ARGS trans info EXIT 2 STDERR "^qor: .*file" STDERR_LINES 1)
