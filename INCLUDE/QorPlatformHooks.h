@@ -59,7 +59,7 @@ typedef enum QOR_POWER_LOSS {
     QOR_POWER_LOSS_DROP,    // nothing unflushed reaches the disk
     QOR_POWER_LOSS_KEEP,    // everything does
     QOR_POWER_LOSS_TEAR,    // the first half of the changes, and the next one cut in the middle
-    QOR_POWER_LOSS_SCATTER, // every other change: the cache wrote them out of order
+    QOR_POWER_LOSS_SCATTER, // the 2nd, 4th, ... change: the cache wrote them out of order
 } QOR_POWER_LOSS;
 QORUTIL_API void QorPowerLossStart(unsigned failingCall, QOR_POWER_LOSS loss);
 QORUTIL_API unsigned QorPowerLossStop(void);

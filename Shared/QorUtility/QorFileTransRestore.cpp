@@ -126,7 +126,7 @@ HRESULT CQorFileTrans::TransactionFileRestore()
         return S_FALSE;
     }
     // No record can be longer than the journal holds, whatever a damaged header claims.
-    DWORD bufferSize = std::min(header.ulMaxBlock, header.ulJournalLength);
+    DWORD bufferSize = std::min({header.ulMaxBlock, header.ulJournalLength, journal.GetSize(nullptr)});
     BYTE *buffer = static_cast<BYTE *>(malloc(std::max<DWORD>(bufferSize, 1)));
     if (buffer == nullptr)
         return E_OUTOFMEMORY;

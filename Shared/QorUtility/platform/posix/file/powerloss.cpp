@@ -108,7 +108,7 @@ void Apply(int fd, const PendingChange &change, size_t length)
 }
 
 // Which of a file's unflushed changes reach the disk: none, all, the first half with the next one
-// torn in the middle, or every other one (the cache wrote them out of order).
+// torn in the middle, or every second one, the last ones included (the cache wrote them out of order).
 void LosePower(Simulation &state)
 {
     for (auto &entry : state.files) {
@@ -119,7 +119,7 @@ void LosePower(Simulation &state)
         size_t count = file.pending.size();
         for (size_t i = 0; i < count; ++i) {
             const PendingChange &change = file.pending[i];
-            if (state.loss == QOR_POWER_LOSS_KEEP || (state.loss == QOR_POWER_LOSS_SCATTER && i % 2 == 0) ||
+            if (state.loss == QOR_POWER_LOSS_KEEP || (state.loss == QOR_POWER_LOSS_SCATTER && i % 2 == 1) ||
                 (state.loss == QOR_POWER_LOSS_TEAR && i < count / 2))
                 Apply(fd, change, change.bytes.size());
             else if (state.loss == QOR_POWER_LOSS_TEAR && i == count / 2)
