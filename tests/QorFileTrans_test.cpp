@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -97,26 +98,23 @@ TEST(QorFileTrans, WritesMergeIntoRangesByTheirRules)
     EXPECT_EQ(std::string(40, '.'), ReadBytes(PathOf("merge.db"))); // nothing reached the disk
 }
 
+// Rows: offset, BSearch's index, SeekMem's current and next, over ranges at 10, 30, 50, 70 and 90.
 TEST(QorFileTrans, SearchFindsTheHoldingOrFollowingRange)
 {
     ProbedFile file;
     OpenInTransaction(file, "search.db", "");
     bool found = true;
-    EXPECT_EQ(0, file.BSearch(5, found));
-    EXPECT_FALSE(found);
+    EXPECT_EQ(0, file.BSearch(5, found) + found);
     for (DWORD offset : {10u, 30u, 50u, 70u, 90u})
         WriteAt(file, offset, "12345");
-    struct Row {
-        DWORD offset;
-        int index, current, next;
-    } rows[] = {{0, 0, -1, 0}, {10, 0, 0, 1}, {14, 0, 0, 1}, {15, 1, -1, 1},
-                {52, 2, 2, 3}, {69, 3, -1, 3}, {94, 4, 4, -1}, {95, 5, -1, -1}};
-    for (const Row &row : rows) {
+    int rows[][4] = {{0, 0, -1, 0}, {10, 0, 0, 1}, {14, 0, 0, 1}, {15, 1, -1, 1},
+                     {52, 2, 2, 3}, {69, 3, -1, 3}, {94, 4, 4, -1}, {95, 5, -1, -1}};
+    for (auto &row : rows) {
         int next = 7;
-        EXPECT_EQ(row.index, file.BSearch(row.offset, found)) << row.offset;
-        EXPECT_EQ(row.current >= 0, found) << row.offset;
-        EXPECT_EQ(row.current, file.SeekMem(row.offset, next)) << row.offset;
-        EXPECT_EQ(row.next, next) << row.offset;
+        EXPECT_EQ(row[1], file.BSearch(row[0], found)) << row[0];
+        EXPECT_EQ(row[2] >= 0, found) << row[0];
+        EXPECT_EQ(row[2], file.SeekMem(row[0], next)) << row[0];
+        EXPECT_EQ(row[3], next) << row[0];
     }
 }
 
@@ -168,11 +166,10 @@ TEST(QorFileTrans, StateMachineRefusesWhatItsStateForbids)
     EXPECT_EQ(E_FAIL, file.BeginTrans());
     EXPECT_EQ(S_OK, file.AbortTrans());
     EXPECT_EQ(E_FAIL, file.AbortTrans());
-    {
-        ProbedFile dropped; // destroyed in a transaction: aborted
-        OpenInTransaction(dropped, "states.db", Digits(30));
-        WriteAt(dropped, 0, "lost");
-    }
+    auto dropped = std::make_unique<ProbedFile>(); // destroyed in a transaction: aborted
+    OpenInTransaction(*dropped, "states.db", Digits(30));
+    WriteAt(*dropped, 0, "lost");
+    dropped.reset();
     EXPECT_EQ(Digits(30), ReadBytes(PathOf("states.db")));
 }
 
