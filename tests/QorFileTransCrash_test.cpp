@@ -24,6 +24,7 @@ using qor::test::PathOf;
 using qor::test::ReadBytes;
 using qor::test::WriteBytes;
 
+#if !defined(_WIN32) // the failures and the power loss are hooks of the POSIX layer
 namespace {
 
 // A 300-byte file; the transaction changes 10..29 and 100..129 and grows the file to 330 bytes.
@@ -98,6 +99,7 @@ void AtEveryCall(bool recovery, const std::function<void(unsigned)> &arm, const 
 }
 
 } // namespace
+#endif
 
 TEST(QorFileTransCrash, EveryFailingPlatformCallLeavesOldOrNewBytes)
 {
@@ -141,11 +143,12 @@ TEST(QorFileTransCrash, KilledWritersLeaveOneWholeGeneration)
 {
     std::string path = PathOf("killed.db");
     unsigned seed = 12345;
+    const int start = qor::test::UnderWine() ? 400 : 20; // a Wine process takes a while to start
     for (int round = 0; round < 12; ++round) {
         qor::test::ChildProcess worker("qor_trans_worker", {"run", path, std::to_string(round + 1)});
         ASSERT_TRUE(worker.Started());
         seed = seed * 1103515245u + 12345u;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20 + (seed >> 8) % 120));
+        std::this_thread::sleep_for(std::chrono::milliseconds(start + (seed >> 8) % 120));
         worker.Kill();
         EXPECT_EQ(0, qor::test::RunChild("qor_trans_worker", {"check", path})) << "round " << round;
     }
