@@ -44,6 +44,25 @@ QORUTIL_API QOR_MESSAGE_BOX_HANDLER QorSetMessageBoxHandler(QOR_MESSAGE_BOX_HAND
 // write: the call writes half of the bytes and succeeds without an error.
 QORUTIL_API void QorInjectFault(const char *function, unsigned nth, DWORD error);
 QORUTIL_API void QorClearFaults(void);
+// TRUE while the fault armed for `function` has not fired yet: a test that fails the 1st, 2nd, ... call
+// in turn knows it has tried them all when an operation leaves the fault unfired.
+QORUTIL_API BOOL QorFaultArmed(const char *function);
+
+// Test aid: a simulated power loss. From QorPowerLossStart on, the file calls that change files
+// (CreateFileA, DeleteFileA, WriteFile, SetEndOfFile, FlushFileBuffers) are counted, and what was
+// written to each file since its last flush is kept apart. The `failingCall`-th such call does not
+// happen: the power fails, each file keeps its flushed bytes plus what `loss` lets through of the
+// rest, and every later such call fails with ERROR_NOT_READY. Creating and deleting files count as
+// durable at once. QorPowerLossStop ends the simulation and answers the calls counted, so a first run
+// with a failing call of 0 (never) tells how many crash points an operation has.
+typedef enum QOR_POWER_LOSS {
+    QOR_POWER_LOSS_DROP,    // nothing unflushed reaches the disk
+    QOR_POWER_LOSS_KEEP,    // everything does
+    QOR_POWER_LOSS_TEAR,    // the first half of the changes, and the next one cut in the middle
+    QOR_POWER_LOSS_SCATTER, // the 2nd, 4th, ... change: the cache wrote them out of order
+} QOR_POWER_LOSS;
+QORUTIL_API void QorPowerLossStart(unsigned failingCall, QOR_POWER_LOSS loss);
+QORUTIL_API unsigned QorPowerLossStop(void);
 
 // Registry batches. Every registry change that the calling thread makes between
 // QorRegistryBeginBatch and QorRegistryCommitBatch is one transaction of the registry store: other

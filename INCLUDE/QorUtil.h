@@ -9,6 +9,7 @@
 #include "QorDll.h"
 #include "QorError.h"
 #include "QorFile2.h"
+#include "QorFileTrans.h"
 #include "QorFileLog.h"
 #include "QorHashTable.h"
 #include "QorRegistry.h"

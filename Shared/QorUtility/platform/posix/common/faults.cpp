@@ -79,3 +79,12 @@ void QorClearFaults(void)
     table.faults.clear();
     table.anyArmed.store(false, std::memory_order_release);
 }
+
+BOOL QorFaultArmed(const char *function)
+{
+    if (function == nullptr)
+        return FALSE;
+    FaultTable &table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    return Find(table.faults, function) != table.faults.end();
+}

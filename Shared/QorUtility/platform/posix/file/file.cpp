@@ -4,6 +4,7 @@
 #include "common/descriptor.h"
 #include "common/handles.h"
 #include "file/fileinfo.h"
+#include "file/powerloss.h"
 #include "file/sharemode.h"
 
 #include <cerrno>
@@ -15,7 +16,9 @@
 
 using qor::platform::FailWith;
 using qor::platform::FaultFires;
+using qor::platform::FileChange;
 using qor::platform::FindHandleOf;
+using qor::platform::PowerStaysOn;
 using qor::platform::RetryAfterSignal;
 using qor::platform::ScopedDescriptor;
 using qor::platform::Win32ErrorForPath;
@@ -129,7 +132,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
                           LPSECURITY_ATTRIBUTES /*lpSecurityAttributes: POSIX permissions stand in*/,
                           DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE hTemplateFile)
 {
-    if (FaultFires("CreateFileA"))
+    if (FaultFires("CreateFileA") || !PowerStaysOn(FileChange::OpenOrDelete))
         return INVALID_HANDLE_VALUE;
     DWORD error = CheckCreateArguments(lpFileName, dwDesiredAccess, dwCreationDisposition, dwFlagsAndAttributes,
                                        hTemplateFile);
@@ -225,6 +228,8 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         return FALSE;
     // Bytes written before a failure (a full disk) are counted, and the call fails.
     const DWORD count = shortWrite ? nNumberOfBytesToWrite / 2 : nNumberOfBytesToWrite;
+    if (!PowerStaysOn(FileChange::Write, file->Descriptor(), lpBuffer, count))
+        return FALSE;
     DWORD done = 0;
     while (done < count) {
         ssize_t put =
@@ -294,7 +299,7 @@ static std::shared_ptr<FileObject> WritableFile(const char *function, HANDLE hFi
 BOOL WINAPI SetEndOfFile(HANDLE hFile)
 {
     auto file = WritableFile("SetEndOfFile", hFile);
-    if (file == nullptr)
+    if (file == nullptr || !PowerStaysOn(FileChange::SetEnd, file->Descriptor()))
         return FALSE;
     off_t position = lseek(file->Descriptor(), 0, SEEK_CUR);
     if (position < 0 || ftruncate(file->Descriptor(), position) != 0)
@@ -305,7 +310,7 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile)
 BOOL WINAPI FlushFileBuffers(HANDLE hFile)
 {
     auto file = WritableFile("FlushFileBuffers", hFile);
-    if (file == nullptr)
+    if (file == nullptr || !PowerStaysOn(FileChange::Flush, file->Descriptor()))
         return FALSE;
     if (fsync(file->Descriptor()) != 0)
         return FailWith(Win32ErrorFromErrno(errno));
@@ -337,7 +342,7 @@ DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh)
 // and Wine keep the name, pending deletion, until the last handle closes; no caller here needs that.
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName)
 {
-    if (FaultFires("DeleteFileA"))
+    if (FaultFires("DeleteFileA") || !PowerStaysOn(FileChange::OpenOrDelete))
         return FALSE;
     if (lpFileName == nullptr || *lpFileName == '\0')
         return FailWith(ERROR_PATH_NOT_FOUND);

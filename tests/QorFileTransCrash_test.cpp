@@ -1,0 +1,155 @@
+// QorFileTransCrash_test.cpp: the transactional file under failures and crashes: every platform call
+// of a commit and of a recovery made to fail in turn, a simulated power loss at every such call, and a
+// child process killed at random moments. Afterwards the file always holds its old bytes, or its new
+// bytes where the commit reported success, never a mix.
+#include "QorChildProcess.h"
+#include "QorFileTrans.h"
+#include "QorKnownDifference.h"
+#include "QorTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#if !defined(_WIN32)
+#  include "QorPlatformHooks.h"
+#endif
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+
+using qor::test::PathOf;
+using qor::test::ReadBytes;
+using qor::test::WriteBytes;
+
+#if !defined(_WIN32) // the failures and the power loss are hooks of the POSIX layer
+namespace {
+
+// A 300-byte file; the transaction changes 10..29 and 100..129 and grows the file to 330 bytes.
+const std::string kOld = [] {
+    std::string bytes;
+    while (bytes.size() < 300)
+        bytes += (char)('a' + bytes.size() % 26);
+    return bytes;
+}();
+const std::string kNew = std::string(kOld).replace(10, 20, 20, '1').replace(100, 30, 30, '2').append(30, '3');
+
+std::string DataPath() { return PathOf("crash.db"); }
+std::string JournalPath() { return PathOf("crash.qrn"); }
+bool JournalLeft() { return std::ifstream(JournalPath()).good(); }
+
+void StartTransaction(CQorFileTrans &file)
+{
+    WriteBytes(DataPath(), kOld);
+    ASSERT_EQ(S_OK, file.Open(DataPath().c_str()));
+    ASSERT_EQ(S_OK, file.BeginTrans());
+    DWORD done = 0;
+    for (auto [offset, length] : {std::pair<DWORD, DWORD>{100, 30}, {10, 20}, {290, 40}}) {
+        file.Seek((LONG)offset, FILE_BEGIN);
+        ASSERT_EQ(S_OK, file.Write(kNew.data() + offset, length, &done));
+    }
+}
+
+std::string Le32(DWORD value) { return std::string{(char)value, (char)(value >> 8), (char)(value >> 16), (char)(value >> 24)}; }
+
+// What that commit leaves when it stops after writing the data file: a complete journal.
+void LeaveCompleteJournal()
+{
+    std::string records;
+    for (auto [offset, length] : {std::pair<DWORD, DWORD>{10, 20}, {100, 30}, {290, 10}})
+        records += Le32(offset) + Le32(length) + kOld.substr(offset, length);
+    WriteBytes(JournalPath(), Le32(16) + Le32(300) + Le32(16 + (DWORD)records.size()) + Le32(40) + records);
+    WriteBytes(DataPath(), kNew);
+}
+
+void ExpectReopenedAs(const std::string &expected, const std::string &context)
+{
+    if (!JournalLeft()) { // without a journal the file must already be whole
+        EXPECT_EQ(expected, ReadBytes(DataPath())) << context;
+    }
+    CQorFileTrans reopened;
+    EXPECT_EQ(S_OK, reopened.Open(DataPath().c_str())) << context;
+    EXPECT_EQ(expected, ReadBytes(DataPath())) << context;
+    EXPECT_FALSE(JournalLeft()) << context;
+}
+
+// Runs the commit (or the roll-back at opening) with `arm(n)` making its n-th call fail, for n = 1,
+// 2, ... until `disarm(n)` says that no call failed any more.
+void AtEveryCall(bool recovery, const std::function<void(unsigned)> &arm, const std::function<bool(unsigned)> &disarm,
+                 const std::string &what)
+{
+    for (unsigned nth = 1;; ++nth) {
+        HRESULT result;
+        if (recovery)
+            LeaveCompleteJournal();
+        {
+            CQorFileTrans file;
+            if (!recovery)
+                StartTransaction(file);
+            arm(nth);
+            result = recovery ? file.Open(DataPath().c_str()) : file.CommitTrans();
+        }
+        bool failed = disarm(nth);
+        ExpectReopenedAs(SUCCEEDED(result) && !recovery ? kNew : kOld, what + " at call " + std::to_string(nth));
+        if (!failed)
+            return;
+    }
+}
+
+} // namespace
+#endif
+
+TEST(QorFileTransCrash, EveryFailingPlatformCallLeavesOldOrNewBytes)
+{
+    QOR_POSIX_ONLY("faults are injected through the POSIX layer's hooks");
+#if !defined(_WIN32)
+    struct Row {
+        const char *function;
+        DWORD error; // ERROR_SUCCESS: a short write without an error
+    } rows[] = {{"CreateFileA", ERROR_ACCESS_DENIED}, {"WriteFile", ERROR_DISK_FULL}, {"WriteFile", ERROR_SUCCESS},
+                {"SetFilePointer", ERROR_INVALID_PARAMETER}, {"ReadFile", ERROR_READ_FAULT},
+                {"FlushFileBuffers", ERROR_WRITE_FAULT}, {"SetEndOfFile", ERROR_DISK_FULL}, {"DeleteFileA", ERROR_ACCESS_DENIED}};
+    for (const Row &row : rows)
+        for (bool recovery : {false, true})
+            AtEveryCall(
+                recovery, [&](unsigned nth) { QorInjectFault(row.function, nth, row.error); },
+                [&](unsigned) {
+                    bool fired = !QorFaultArmed(row.function);
+                    QorClearFaults();
+                    return fired;
+                },
+                std::string(recovery ? "recovery, " : "commit, ") + row.function + " " + std::to_string(row.error));
+#endif
+}
+
+TEST(QorFileTransCrash, PowerLossAtEveryCallOfCommitAndRecovery)
+{
+    QOR_POSIX_ONLY("the power loss is simulated by the POSIX layer");
+#if !defined(_WIN32)
+    for (QOR_POWER_LOSS loss : {QOR_POWER_LOSS_DROP, QOR_POWER_LOSS_KEEP, QOR_POWER_LOSS_TEAR, QOR_POWER_LOSS_SCATTER})
+        for (bool recovery : {false, true})
+            AtEveryCall(
+                recovery, [&](unsigned nth) { QorPowerLossStart(nth, loss); },
+                [](unsigned nth) { return QorPowerLossStop() >= nth; },
+                std::string(recovery ? "recovery" : "commit") + ", loss " + std::to_string(loss));
+#endif
+}
+
+// A child commits generation after generation and is killed at random moments; every time, the file
+// it leaves opens (rolled back) as one whole generation.
+TEST(QorFileTransCrash, KilledWritersLeaveOneWholeGeneration)
+{
+    std::string path = PathOf("killed.db");
+    unsigned seed = 12345;
+    const int start = qor::test::UnderWine() ? 400 : 20; // a Wine process takes a while to start
+    for (int round = 0; round < 12; ++round) {
+        qor::test::ChildProcess worker("qor_trans_worker", {"run", path, std::to_string(round + 1)});
+        ASSERT_TRUE(worker.Started());
+        seed = seed * 1103515245u + 12345u;
+        std::this_thread::sleep_for(std::chrono::milliseconds(start + (seed >> 8) % 120));
+        worker.Kill();
+        EXPECT_EQ(0, qor::test::RunChild("qor_trans_worker", {"check", path})) << "round " << round;
+    }
+}

@@ -1,0 +1,255 @@
+// QorFileTrans_test.cpp: the transactional file's ranges (merge rules, search), reads through ranges,
+// gaps and the disk, logical seeks, the state machine, journal names, the journal's bytes and recovery.
+#include "QorFileTrans.h"
+#include "QorTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+using qor::test::PathOf;
+using qor::test::ReadBytes;
+using qor::test::WriteBytes;
+
+namespace {
+
+using Ranges = std::vector<std::pair<DWORD, std::string>>;
+
+// Opens the protected parts, and keeps the journal as it is when the commit flushes the data file.
+class ProbedFile : public CQorFileTrans {
+public:
+    using CQorFileTrans::BSearch;
+    using CQorFileTrans::IncompleteTransaction;
+    using CQorFileTrans::SeekMem;
+
+    Ranges Records() const
+    {
+        Ranges ranges;
+        for (int i = 0; i < m_aBlocks.GetCount(); ++i)
+            ranges.emplace_back(m_aBlocks[i].ulOffset, std::string((const char *)m_aBlocks[i].pbData, m_aBlocks[i].ulLength));
+        return ranges;
+    }
+    HRESULT Flush() override
+    {
+        m_journalAtFlush = ReadBytes(GetJournalName());
+        return m_failFlush ? E_FAIL : CQorFileTrans::Flush();
+    }
+    std::string m_journalAtFlush = "none";
+    bool m_failFlush = false;
+};
+
+std::string Digits(size_t count)
+{
+    std::string bytes;
+    while (bytes.size() < count)
+        bytes += (char)('0' + bytes.size() % 10);
+    return bytes;
+}
+
+HRESULT WriteAt(CQorFileTrans &file, DWORD offset, const std::string &bytes)
+{
+    DWORD done = 0;
+    file.Seek((LONG)offset, FILE_BEGIN);
+    return file.Write(bytes.data(), (DWORD)bytes.size(), &done);
+}
+
+std::string ReadAt(CQorFileTrans &file, DWORD offset, DWORD count, HRESULT *result)
+{
+    std::string bytes(count, '?');
+    DWORD done = 0;
+    file.Seek((LONG)offset, FILE_BEGIN);
+    *result = file.Read(&bytes[0], count, &done);
+    return bytes.substr(0, done);
+}
+
+void OpenInTransaction(ProbedFile &file, const std::string &name, const std::string &bytes)
+{
+    WriteBytes(PathOf(name), bytes);
+    ASSERT_EQ(S_OK, file.Open(PathOf(name).c_str()));
+    ASSERT_EQ(S_OK, file.BeginTrans());
+}
+
+std::string Le32(DWORD value) { return std::string{(char)value, (char)(value >> 8), (char)(value >> 16), (char)(value >> 24)}; }
+
+} // namespace
+
+TEST(QorFileTrans, WritesMergeIntoRangesByTheirRules)
+{
+    ProbedFile file;
+    OpenInTransaction(file, "merge.db", std::string(40, '.'));
+    WriteAt(file, 0, "AAAAAAAAAA");
+    WriteAt(file, 10, "BBBBBBBBBB"); // begins where a range ends: a range of its own
+    EXPECT_EQ((Ranges{{0, "AAAAAAAAAA"}, {10, "BBBBBBBBBB"}}), file.Records());
+    WriteAt(file, 19, "c");     // inside the second range
+    WriteAt(file, 8, "xxxxx");  // reaches the second range: both fold into one
+    EXPECT_EQ((Ranges{{0, "AAAAAAAAxxxxxBBBBBBc"}}), file.Records());
+    WriteAt(file, 30, "yy");
+    WriteAt(file, 25, "zzzzz"); // ends exactly where a range begins: folded in
+    WriteAt(file, 22, "w");
+    EXPECT_EQ((Ranges{{0, "AAAAAAAAxxxxxBBBBBBc"}, {22, "w"}, {25, "zzzzzyy"}}), file.Records());
+    WriteAt(file, 21, std::string(12, 'q')); // swallows two ranges and runs past them
+    DWORD done = 9;
+    EXPECT_EQ(S_OK, file.Write("", 0, &done)); // no range for nothing
+    EXPECT_EQ((Ranges{{0, "AAAAAAAAxxxxxBBBBBBc"}, {21, std::string(12, 'q')}}), file.Records());
+    EXPECT_EQ(0u, done);
+    EXPECT_EQ(std::string(40, '.'), ReadBytes(PathOf("merge.db"))); // nothing reached the disk
+}
+
+// Rows: offset, BSearch's index, SeekMem's current and next, over ranges at 10, 30, 50, 70 and 90.
+TEST(QorFileTrans, SearchFindsTheHoldingOrFollowingRange)
+{
+    ProbedFile file;
+    OpenInTransaction(file, "search.db", "");
+    bool found = true;
+    EXPECT_EQ(0, file.BSearch(5, found) + found);
+    for (DWORD offset : {10u, 30u, 50u, 70u, 90u})
+        WriteAt(file, offset, "12345");
+    int rows[][4] = {{0, 0, -1, 0}, {10, 0, 0, 1}, {14, 0, 0, 1}, {15, 1, -1, 1},
+                     {52, 2, 2, 3}, {69, 3, -1, 3}, {94, 4, 4, -1}, {95, 5, -1, -1}};
+    for (auto &row : rows) {
+        int next = 7;
+        EXPECT_EQ(row[1], file.BSearch(row[0], found)) << row[0];
+        EXPECT_EQ(row[2] >= 0, found) << row[0];
+        EXPECT_EQ(row[2], file.SeekMem(row[0], next)) << row[0];
+        EXPECT_EQ(row[3], next) << row[0];
+    }
+}
+
+TEST(QorFileTrans, ReadsSeeRangesOverTheFileAndGapsAsZerosAndSeeksAreLogical)
+{
+    ProbedFile file;
+    OpenInTransaction(file, "gaps.db", Digits(50));
+    WriteAt(file, 100, "WXYZ");
+    HRESULT result = E_FAIL;
+    EXPECT_EQ(Digits(50).substr(40) + std::string(50, '\0') + "WXYZ", ReadAt(file, 40, 70, &result));
+    EXPECT_EQ(S_OK, result);
+    EXPECT_EQ(Digits(50).substr(40), ReadAt(file, 40, 60, &result)); // ends at the range: disk only
+    WriteAt(file, 5, "ab");
+    EXPECT_EQ("34ab789", ReadAt(file, 3, 7, &result));
+    EXPECT_EQ("", ReadAt(file, 104, 5, &result));
+    EXPECT_EQ(S_FALSE, result);
+
+    struct Row {
+        LONG distance;
+        DWORD method;
+        HRESULT result;
+        DWORD offset;
+    } seeks[] = {{5, FILE_END, S_OK, 99}, {105, FILE_END, E_INVALIDARG, 99}, {-9, FILE_CURRENT, S_OK, 90},
+                 {7, 9, S_OK, 90}, {200, FILE_BEGIN, S_OK, 200}}; // logical size 104; beyond it is allowed
+    for (const Row &row : seeks) {
+        EXPECT_EQ(row.result, file.Seek(row.distance, row.method)) << row.distance;
+        EXPECT_EQ(row.offset, file.Offset()) << row.distance;
+    }
+}
+
+TEST(QorFileTrans, StateMachineRefusesWhatItsStateForbids)
+{
+    ProbedFile file;
+    EXPECT_EQ(E_FAIL, file.BeginTrans()); // closed
+    EXPECT_EQ(E_FAIL, file.CommitTrans());
+    EXPECT_EQ(E_FAIL, file.AbortTrans());
+    OpenInTransaction(file, "states.db", Digits(30));
+    EXPECT_EQ(E_FAIL, file.BeginTrans());
+    // A failed commit keeps the ranges and refuses reads, writes and commits until aborted.
+    WriteAt(file, 3, "new");
+    file.m_failFlush = true;
+    EXPECT_EQ(E_FAIL, file.CommitTrans());
+    EXPECT_FALSE(file.IncompleteTransaction()); // rolled back: the journal is gone
+    char byte;
+    DWORD done;
+    EXPECT_EQ(E_FAIL, file.Read(&byte, 1, &done));
+    EXPECT_EQ(E_FAIL, file.Write("x", 1, &done));
+    EXPECT_EQ(E_FAIL, file.CommitTrans());
+    EXPECT_EQ(E_FAIL, file.BeginTrans());
+    EXPECT_EQ(S_OK, file.AbortTrans());
+    EXPECT_EQ(E_FAIL, file.AbortTrans());
+    auto dropped = std::make_unique<ProbedFile>(); // destroyed in a transaction: aborted
+    OpenInTransaction(*dropped, "states.db", Digits(30));
+    WriteAt(*dropped, 0, "lost");
+    dropped.reset();
+    EXPECT_EQ(Digits(30), ReadBytes(PathOf("states.db")));
+}
+
+TEST(QorFileTrans, JournalNameDropsOnlyTheFileNamesExtension)
+{
+    const char *rows[][2] = {{"D:\\data\\notes.db", "D:\\data\\notes.qrn"}, {"D:\\data\\notes", "D:\\data\\notes.qrn"},
+                             {"D:\\dir.old\\file", "D:\\dir.old\\file.qrn"}, {"a.b.c", "a.b.qrn"}, {"file.", "file.qrn"}};
+    for (auto &row : rows) {
+        CQorFileTrans file;
+        file.SetNames(row[0]);
+        EXPECT_STREQ(row[1], file.GetJournalName());
+    }
+}
+
+// The change to bytes 10..19 and 30..34 of a 100-byte file journals 16 + (8 + 10) + (8 + 5) bytes.
+TEST(QorFileTrans, CommitJournalsOldBytesAndWritesNewOnes)
+{
+    ProbedFile file;
+    OpenInTransaction(file, "commit.db", Digits(100));
+    WriteAt(file, 30, "vwxyz");
+    WriteAt(file, 10, "ABCDEFGHIJ");
+    EXPECT_EQ(S_OK, file.CommitTrans());
+    EXPECT_EQ(Le32(16) + Le32(100) + Le32(47) + Le32(10) + Le32(10) + Le32(10) + Digits(10) + Le32(30) + Le32(5) + "01234",
+              file.m_journalAtFlush);
+    EXPECT_FALSE(file.IncompleteTransaction());
+    std::string now = Digits(100).replace(10, 10, "ABCDEFGHIJ").replace(30, 5, "vwxyz");
+    EXPECT_EQ(now, ReadBytes(PathOf("commit.db")));
+    EXPECT_EQ(35u, file.Offset()); // the handle's own pointer, left by the last write
+
+    // Committing nothing makes no journal; a transaction that grows the file journals only the old
+    // bytes the file had.
+    file.m_journalAtFlush = "none";
+    ASSERT_EQ(S_OK, file.BeginTrans());
+    EXPECT_EQ(S_OK, file.CommitTrans());
+    EXPECT_EQ("none", file.m_journalAtFlush);
+    ASSERT_EQ(S_OK, file.BeginTrans());
+    WriteAt(file, 98, "+++++");
+    EXPECT_EQ(S_OK, file.CommitTrans());
+    EXPECT_EQ(Le32(16) + Le32(100) + Le32(26) + Le32(5) + Le32(98) + Le32(2) + "89", file.m_journalAtFlush);
+    EXPECT_EQ(now.substr(0, 98) + "+++++", ReadBytes(PathOf("commit.db")));
+}
+
+TEST(QorFileTrans, RecoveryRollsBackCompleteJournalsAndDropsOthers)
+{
+    std::string data = PathOf("restore.db"), journal = PathOf("restore.qrn");
+    std::string records = Le32(10) + Le32(10) + "abcdefghij" + Le32(30) + Le32(5) + "vwxyz";
+    auto header = [](DWORD length, DWORD maxBlock) { return Le32(16) + Le32(100) + Le32(length) + Le32(maxBlock); };
+    struct Row {
+        std::string journal;
+        size_t dataSize;
+        HRESULT result; // of opening
+        bool rolledBack;
+    } rows[] = {
+        {"", 120, S_OK, false},                                  // empty: incomplete, deleted
+        {header(47, 10).substr(0, 11), 120, S_OK, false},        // cut inside the length field
+        {header(0, 10) + records, 120, S_OK, false},             // never completed
+        {header(47, 10) + records, 120, S_OK, true},             // grown file cut back to 100
+        {header(47, 10) + records, 90, S_OK, true},              // shrunk file lengthened to 100
+        {header(60, 10) + records, 120, E_UNEXPECTED, false},    // a record head cut short
+        {header(47, 10) + records.substr(0, 24), 120, E_UNEXPECTED, false}, // record data cut short
+        {header(47, 4) + records, 120, E_UNEXPECTED, false},     // a record longer than ulMaxBlock
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(&row - rows);
+        WriteBytes(data, std::string(row.dataSize, '#'));
+        WriteBytes(journal, row.journal);
+        ProbedFile file;
+        EXPECT_EQ(row.result, file.Open(data.c_str()));
+        EXPECT_EQ(FAILED(row.result), file.IncompleteTransaction()); // a failure keeps the journal
+        std::string expected(row.dataSize, '#');
+        if (row.rolledBack)
+            expected = (expected + std::string(10, '\0')).substr(0, 100).replace(10, 10, "abcdefghij").replace(30, 5, "vwxyz");
+        if (SUCCEEDED(row.result)) { // a failed roll-back may have written some records back
+            EXPECT_EQ(expected, ReadBytes(data));
+        }
+    }
+    // Without its data file a journal cannot be rolled back: it stays, and nothing opens.
+    std::remove(data.c_str());
+    ProbedFile file;
+    EXPECT_EQ(HRESULT(0x80070002), file.Open(data.c_str()));
+    EXPECT_TRUE(file.IncompleteTransaction());
+    EXPECT_EQ(INVALID_HANDLE_VALUE, file.GetHandle());
+}
