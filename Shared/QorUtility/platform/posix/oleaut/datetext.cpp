@@ -177,7 +177,9 @@ private:
     // Two-digit years as automation reads them: 00..49 are 2000..2049, 50..99 are 1950..1999.
     static int FullYear(const DatePart &part)
     {
-        return part.digits <= 2 ? part.value + (part.value < 50 ? 2000 : 1900) : part.value;
+        if (part.digits <= 2)
+            return part.value + (part.value < 50 ? 2000 : 1900);
+        return part.value >= 100 ? part.value : -1; // "099" is no year; 0 would read as "no year given"
     }
 
     bool AssembleDate(DateText &result) const
