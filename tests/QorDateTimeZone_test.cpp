@@ -80,8 +80,9 @@ TEST(QorDateTimeZone, MachinesZoneAndRounding)
     late.RoundToNextMinute();
     EXPECT_EQ(CQorDateTime(2008, 1, 1, 0, 0, 0), late);
     invalid.SetStatus(CQorDateTime::Invalid);
-    invalid.RoundToNextMinute();
-    EXPECT_TRUE(invalid.GetStatus() == CQorDateTime::Invalid && (double)invalid == 0.0);
+    invalid.RoundToNextMinute(); // the time is set from -1 parts
+    QOR_EXPECT_BROKEN_ON_WINE(invalid.GetStatus() == CQorDateTime::Invalid && (double)invalid == 0.0,
+                              "Wine's SystemTimeToVariantTime takes 65535 hours as -1");
 
     CQorDateTime utcNow = CQorDateTime::GetCurrentUTCTime(), localNow = CQorDateTime::GetTickCount();
     EXPECT_GE(utcNow.GetYear(), 2024);
