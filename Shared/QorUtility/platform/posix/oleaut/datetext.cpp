@@ -174,12 +174,12 @@ private:
 
     static bool CanOnlyBeYear(const DatePart &part) { return part.digits >= 3 || part.value > 31; }
 
-    // Two-digit years as automation reads them: 00..49 are 2000..2049, 50..99 are 1950..1999.
+    // Years below 100 as automation reads them: 00..49 are 2000..2049, 50..99 are 1950..1999.
     static int FullYear(const DatePart &part)
     {
-        if (part.digits <= 2)
-            return part.value + (part.value < 50 ? 2000 : 1900);
-        return part.value >= 100 ? part.value : -1; // "099" is no year; 0 would read as "no year given"
+        if (part.value >= 100)
+            return part.value;
+        return part.value + (part.value < 50 ? 2000 : 1900); // "099" too, as en-US automation reads it
     }
 
     bool AssembleDate(DateText &result) const
