@@ -45,22 +45,13 @@ TEST(VarBstrFromDate, LeavesOutDayZeroAndMidnight)
         ULONG flags;
         const char *expected; // null: E_INVALIDARG
     } kRows[] = {
-        {0.0, 0, "12:00:00 AM"},           // neither part: the time is shown
-        {-0.5, 0, "12:00:00 PM"},          // day 0 from either side
-        {1.0, 0, "12/31/1899"},
-        {-1.25, 0, "12/29/1899 6:00:00 AM"},
+        {0.0, 0, "12:00:00 AM"}, {-0.5, 0, "12:00:00 PM"}, // day 0 from either side shows the time alone
+        {1.0, 0, "12/31/1899"}, {-1.25, 0, "12/29/1899 6:00:00 AM"}, {-657434.0, 0, "1/1/100"},
         {36526.0000057, 0, "1/1/2000 12:00:00 AM"}, // a fraction that rounds to midnight still shows
-        {36526.99999999, 0, "1/2/2000 12:00:00 AM"},
-        {39172.604166666664, 0, "3/31/2007 2:30:00 PM"},
-        {-657434.0, 0, "1/1/100"},
-        {2958465.5, 0, "12/31/9999 12:00:00 PM"},
-        {36526.5, VAR_TIMEVALUEONLY, "12:00:00 PM"},
-        {36526.5, VAR_DATEVALUEONLY, "1/1/2000"},
-        {36526.0, VAR_TIMEVALUEONLY, ""},
-        {0.0, VAR_DATEVALUEONLY, ""},
-        {36526.5, VAR_FOURDIGITYEARS, "1/1/2000 12:00:00 PM"},
-        {2958466.0, 0, nullptr},
-        {-657435.0, 0, nullptr},
+        {36526.99999999, 0, "1/2/2000 12:00:00 AM"}, {39172.604166666664, 0, "3/31/2007 2:30:00 PM"},
+        {2958465.5, 0, "12/31/9999 12:00:00 PM"}, {36526.5, VAR_TIMEVALUEONLY, "12:00:00 PM"},
+        {36526.5, VAR_DATEVALUEONLY, "1/1/2000"}, {36526.0, VAR_TIMEVALUEONLY, ""}, {0.0, VAR_DATEVALUEONLY, ""},
+        {36526.5, VAR_FOURDIGITYEARS, "1/1/2000 12:00:00 PM"}, {2958466.0, 0, nullptr}, {-657435.0, 0, nullptr},
     };
     for (const auto &row : kRows) {
         SCOPED_TRACE(row.value);
