@@ -61,3 +61,15 @@ qor_tool_test(md5_quiet_without_check ARGS md5 --quiet x EXIT 2 STDERR "^qor: --
 # qor trans (end to end in trans_commands.cmake).
 qor_tool_test(trans_help ARGS trans --help EXIT 0 STDOUT "info.*recover")
 qor_tool_test(trans_missing_file ARGS trans info EXIT 2 STDERR "^qor: .*file" STDERR_LINES 1)
+# qor date: every form of a parsed text, patterns and pictures, bad input.
+qor_tool_test(date_help ARGS date --help EXIT 0 STDOUT "now.*parse.*format.*tz")
+qor_tool_test(date_parse ARGS date parse "3/29/2007 1:05 PM" EXIT 0
+  STDOUT "value        39170.545138888891\nstatus       valid\nfields       2007-3-29 13:5:0, weekday 4.*long date    Thursday, March 29, 2007\n.*weekday \\+ dt Thu 3/29/2007 1:05:00 PM\n$")
+qor_tool_test(date_parse_bad ARGS date parse "29.3.2007" EXIT 2 STDERR "^qor: '29.3.2007' is not a date or time" STDERR_LINES 1)
+qor_tool_test(date_format_number ARGS date format -1.25 EXIT 0 STDOUT "automation   12/29/1899 6:00:00 AM\n")
+qor_tool_test(date_format_pattern ARGS date format 2007-03-29 --pattern "%A %Y" EXIT 0 STDOUT "^Thursday 2007\n$")
+qor_tool_test(date_format_picture ARGS date format "Mar 29 2007" --picture "ddd d MMM yy" EXIT 0 STDOUT "^Thu 29 Mar 07\n$")
+qor_tool_test(date_format_too_early ARGS date format 100 --picture "yyyy" EXIT 0 STDOUT "^1900\n$")
+qor_tool_test(date_format_outside ARGS date format 1e9 --pattern "%Y" EXIT 1 STDERR "^qor: value 1000000000 has no such text" STDERR_LINES 1)
+qor_tool_test(date_now ARGS date now --utc EXIT 0 STDOUT "^value        [0-9.]+\nstatus       valid\n")
+qor_tool_test(date_tz ARGS date tz EXIT 0 STDOUT "^zone         .*\nbias         -?[0-9]+ min.*\ntransition   ")

@@ -83,7 +83,7 @@ bool IsSeparator(const Token &token, char ch) { return token.kind == Token::kSep
 
 class DateTextReader {
 public:
-    DateTextReader(const std::vector<Token> &tokens, int currentYear) : m_tokens(tokens), m_currentYear(currentYear) {}
+    explicit DateTextReader(const std::vector<Token> &tokens) : m_tokens(tokens) {}
 
     bool Read(DateText &result)
     {
@@ -174,10 +174,12 @@ private:
 
     static bool CanOnlyBeYear(const DatePart &part) { return part.digits >= 3 || part.value > 31; }
 
-    // Two-digit years as automation reads them: 00..49 are 2000..2049, 50..99 are 1950..1999.
+    // Years below 100 as automation reads them: 00..49 are 2000..2049, 50..99 are 1950..1999.
     static int FullYear(const DatePart &part)
     {
-        return part.digits <= 2 ? part.value + (part.value < 50 ? 2000 : 1900) : part.value;
+        if (part.value >= 100)
+            return part.value;
+        return part.value + (part.value < 50 ? 2000 : 1900); // "099" too, as en-US automation reads it
     }
 
     bool AssembleDate(DateText &result) const
@@ -195,7 +197,7 @@ private:
         }
         bool ok = monthName != 0 ? WithMonthName(monthName, numbers, result) : NumbersOnly(numbers, result);
         result.hasDate = ok;
-        return ok && result.year >= 100 && result.year <= 9999 && result.month >= 1 && result.month <= 12 &&
+        return ok && (result.year == 0 || (result.year >= 100 && result.year <= 9999)) && result.month >= 1 && result.month <= 12 &&
                result.day >= 1 && result.day <= 31;
     }
 
@@ -205,7 +207,7 @@ private:
         if (numbers.size() == 1) {
             bool isDay = !CanOnlyBeYear(numbers[0]);
             result.day = isDay ? numbers[0].value : 1;
-            result.year = isDay ? m_currentYear : FullYear(numbers[0]);
+            result.year = isDay ? 0 : FullYear(numbers[0]);
             return true;
         }
         if (numbers.size() != 2)
@@ -228,7 +230,7 @@ private:
         if (numbers.size() == 2) {
             result.month = numbers[0].value;
             result.day = numbers[1].value;
-            result.year = m_currentYear;
+            result.year = 0;
         } else if (numbers.size() == 3) {
             bool yearFirst = CanOnlyBeYear(numbers[0]);
             result.year = FullYear(numbers[yearFirst ? 0 : 2]);
@@ -243,18 +245,18 @@ private:
     }
 
     const std::vector<Token> &m_tokens;
-    const int m_currentYear;
     size_t m_at = 0;
     std::vector<DatePart> m_dateParts;
 };
 
 } // namespace
 
-bool ReadDateText(const std::u16string &text, int currentYear, DateText &result)
+bool ReadDateText(const std::u16string &text, DateText &result)
 {
     std::vector<Token> tokens;
+    tokens.reserve(16); // a date and a time with their separators
     result = DateText();
-    return Tokenize(text, tokens) && DateTextReader(tokens, currentYear).Read(result);
+    return Tokenize(text, tokens) && DateTextReader(tokens).Read(result);
 }
 
 } // namespace qor::platform

@@ -8,8 +8,8 @@
 
 namespace qor::platform {
 
-// What a text names. A date without a year takes `currentYear`; the date and time are checked for
-// range (months 1..12, hours 0..23 ...) but not yet for the length of the month.
+// What a text names. A date without a year has year 0 (the caller's current year); the date and
+// time are checked for range (months 1..12, hours 0..23 ...) but not for the length of the month.
 struct DateText {
     bool hasDate = false, hasTime = false;
     int year = 0, month = 0, day = 0;
@@ -17,6 +17,6 @@ struct DateText {
 };
 
 // False for a text that is no date or time.
-bool ReadDateText(const std::u16string &text, int currentYear, DateText &result);
+bool ReadDateText(const std::u16string &text, DateText &result);
 
 } // namespace qor::platform

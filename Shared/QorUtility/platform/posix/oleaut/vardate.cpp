@@ -49,7 +49,7 @@ bool ValueOf(const DateText &text, ULONG flags, DATE &value)
 {
     SYSTEMTIME time{1899, 12, 0, 30, 0, 0, 0, 0};
     if (text.hasDate && !(flags & VAR_TIMEVALUEONLY)) {
-        time.wYear = static_cast<WORD>(text.year);
+        time.wYear = static_cast<WORD>(text.year != 0 ? text.year : CurrentLocalYear());
         time.wMonth = static_cast<WORD>(text.month);
         time.wDay = static_cast<WORD>(text.day);
     }
@@ -88,7 +88,7 @@ HRESULT WINAPI VarDateFromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, DATE *p
         return DISP_E_TYPEMISMATCH;
     DateText text;
     DATE value;
-    if (!qor::platform::ReadDateText(strIn, CurrentLocalYear(), text) || !ValueOf(text, dwFlags, value))
+    if (!qor::platform::ReadDateText(strIn, text) || !ValueOf(text, dwFlags, value))
         return DISP_E_TYPEMISMATCH;
     *pdateOut = value;
     return S_OK;
