@@ -33,5 +33,6 @@ void AddHrCommand(CLI::App &app);
 void AddRegCommand(CLI::App &app);
 void AddLocationsCommand(CLI::App &app);
 void AddLogCommand(CLI::App &app);
+void AddEncodeCommands(CLI::App &app);
 
 } // namespace qor::tool

@@ -29,6 +29,7 @@ int main(int argc, char **argv)
     qor::tool::AddRegCommand(app);
     qor::tool::AddLocationsCommand(app);
     qor::tool::AddLogCommand(app);
+    qor::tool::AddEncodeCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &help) {
