@@ -47,3 +47,17 @@ add_test(NAME qor_log_commands COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:qor
   -DWORKDIR=${CMAKE_CURRENT_BINARY_DIR}/log-commands -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/log_commands.cmake)
 set_tests_properties(qor_log_commands PROPERTIES ENVIRONMENT ${QOR_TEST_HOME_ENVIRONMENT})
 qor_tool_test(log_help ARGS log --help EXIT 0 STDOUT "path.*write.*tail.*enable.*disable")
+
+# qor encode, decode and strip-html: one result line per argument; bad forms and input refused.
+qor_tool_test(encode_url ARGS encode url "a b/c-d.e_f!" "x+y" EXIT 0 STDOUT "^a%20b%2Fc-d.e_f!\nx%2By\n$")
+qor_tool_test(encode_url_binary ARGS encode url-binary "a-b" EXIT 0 STDOUT "^a%2Db\n$")
+qor_tool_test(encode_html_nbsp ARGS encode html-nbsp "a<b c" EXIT 0 STDOUT "^a&lt;b&nbsp;c\n$")
+qor_tool_test(encode_hex ARGS encode hex "it's" EXIT 0 STDOUT "^69742773\n$")
+qor_tool_test(decode_sql ARGS decode sql "it''s" EXIT 0 STDOUT "^it's\n$")
+qor_tool_test(decode_html ARGS decode html "x&#065" EXIT 0 STDOUT "^xA\n$") # no ';': ctest splits there
+qor_tool_test(decode_url_incomplete ARGS decode url "50%4" EXIT 2 STDERR "^qor: incomplete %-escape" STDERR_LINES 1)
+qor_tool_test(decode_hex_bad_digit ARGS decode hex "0G" EXIT 2 STDERR "^qor: not hexadecimal: 'G' at offset 1" STDERR_LINES 1)
+qor_tool_test(decode_hex_odd ARGS decode hex "ABC" EXIT 2 STDERR "^qor: odd number" STDERR_LINES 1)
+qor_tool_test(decode_unknown_form ARGS decode url-binary x EXIT 2 STDERR "^qor: unknown form 'url-binary'" STDERR_LINES 1)
+qor_tool_test(strip_html ARGS strip-html "<b>x</b><br>z<!-- c -->" EXIT 0 STDOUT "^x\nz\n$")
+qor_tool_test(encode_help ARGS encode --help EXIT 0 STDOUT "url-binary.*Examples:")
