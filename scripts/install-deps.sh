@@ -6,6 +6,7 @@ packages=(
   zlib1g-dev libsqlite3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev libdw-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
 )
+packages+=(libcurl4-openssl-dev) # the peer of the URL-escaping benchmark
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
