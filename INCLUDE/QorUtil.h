@@ -12,3 +12,5 @@
 #include "QorHashTable.h"
 #include "QorRegistry.h"
 #include "QorString.h"
+#include "QorSimpleArray.h"
+#include "QorStringList.h"
