@@ -90,19 +90,6 @@ TEST(QorStringUrl, Decoding)
     }
 }
 
-TEST(QorStringUrl, BinaryEncodingRoundTrips)
-{
-    std::string all;
-    for (int code = 0; code < 256; ++code)
-        all += (char)code;
-    for (bool binary : {false, true}) {
-        CQorString s(all.data(), (int)all.size());
-        s.URLEncode(binary);
-        ASSERT_EQ(S_OK, s.URLDecode());
-        EXPECT_EQ(all, TextOf(s)) << "zero bytes inside the text round-trip too; binary " << binary;
-    }
-}
-
 TEST(QorStringUrl, SchemeHostAndPath)
 {
     struct Row {
