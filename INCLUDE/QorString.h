@@ -20,6 +20,14 @@ struct CQorStringData {
 };
 static_assert(sizeof(CQorStringData) == 12, "the block header is three 32-bit fields");
 
+// One named substitution of CQorString::FormatFromParams.
+struct tagSTRINGFORMATPARAM {
+    char *pszName;
+    LONG lUserData;     // the caller's own; not read by the formatter
+    char *pValue;       // the replacement bytes, not necessarily zero-terminated
+    LONG lValueLength;  // the number of replacement bytes
+};
+
 // Text in the ANSI code page (UTF-8 on POSIX), zero-terminated. Positions and lengths are 32-bit
 // character (byte) counts. A string without a block reads as the empty text everywhere.
 // Out of memory: every operation that grows or copies a block throws the HRESULT E_OUTOFMEMORY
@@ -41,6 +49,7 @@ public:
     CQorString(const WCHAR *text);          // the same, for the platform's own wide type
     CQorString(const CQorString &other);
     CQorString(const char *text, int length);
+    CQorString(const _GUID &guid); // the braced text form
     virtual ~CQorString();
 
     // Assignment from a string shares its block. Assigning a string to itself keeps its value.
@@ -49,6 +58,8 @@ public:
     CQorString &operator=(const char *text);
     CQorString &operator=(const unsigned short *text);
     CQorString &operator=(const WCHAR *text);
+    // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (StringFromCLSID); the old text stays if that fails.
+    CQorString &operator=(const _GUID &guid);
     // Exactly `length` bytes from `text`, zero bytes included, then a terminator; a null text or a
     // negative length gives the empty text.
     void SetString(const char *text, int length);
@@ -78,6 +89,8 @@ public:
     int ReverseFind(int ch) const;
     int Find(const char *sub) const; // an empty sub-string is found at 0
     int FindOneOf(const char *set) const;
+    // The last character of the text that occurs in `set`; -1 for an empty or null set.
+    int ReverseFindEx(const char *set) const;
 
     // Sub-strings share this string's block when they are its whole text. A negative `first`
     // counts as 0; a `count` below 0 or beyond the text means "to the end".
@@ -168,6 +181,26 @@ public:
     HRESULT HtmlEncode(bool nbsp);
     HRESULT HtmlDecode();
     HRESULT HtmlStripTags();
+
+    // The hexadecimal form: two upper-case digits per byte. ExtractBinary reads it back (digits of
+    // either case; an odd last character is ignored) into a buffer from CoTaskMemAlloc with 10 spare
+    // bytes, which the caller frees with CoTaskMemFree; S_FALSE, and `bytes` untouched, when the text
+    // holds no whole pair. A pair that does not start with a digit gives 0, one with a single digit its value.
+    HRESULT SetBinary(DWORD count, const unsigned char *bytes);
+    HRESULT ExtractBinary(DWORD &count, unsigned char *&bytes) const;
+
+    // Replaces up to `maxCount` occurrences of `find` (all of them when negative), left to right; the
+    // replacements are not searched again. An empty or null `find` replaces nothing; a null `with`
+    // counts as empty.
+    HRESULT ReplaceText(const char *find, const char *with, LONG maxCount = -1);
+
+    // Expands "%name%" tokens of `format` with the first parameter whose name begins with the token's
+    // name, and "%%" to '%', into `out` of `outSize` bytes. E_INVALIDARG for missing arguments or a
+    // token that no parameter matches; 0x8007007A (insufficient buffer) when the output and its
+    // terminator do not fit, with `*outLength` the length the whole output needs. `out` is always
+    // left zero-terminated, empty on failure; a token left open at the end is dropped.
+    static HRESULT FormatFromParams(char *out, LONG outSize, LONG *outLength, const char *format,
+                                    const tagSTRINGFORMATPARAM *params, LONG count);
 
 protected:
     // Formats into this string; arguments must be of the types the format names. An argument that

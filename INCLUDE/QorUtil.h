@@ -16,3 +16,5 @@
 #include "QorString.h"
 #include "QorMd5.h"
 #include "QorGeometry.h"
+#include "QorSimpleArray.h"
+#include "QorStringList.h"

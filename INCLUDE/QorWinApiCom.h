@@ -26,3 +26,30 @@ QORUTIL_API HRESULT WINAPI StringFromCLSID(REFCLSID rclsid, LPOLESTR *lplpsz);
 QORUTIL_API HRESULT WINAPI CLSIDFromString(LPCOLESTR lpsz, LPCLSID pclsid);
 
 } // extern "C"
+
+// OLE Automation: safe arrays and variants, with the Windows layouts of QorWinTypes.h.
+#define DISP_E_BADVARTYPE ((HRESULT)0x80020008L)
+#define DISP_E_BADINDEX ((HRESULT)0x8002000BL)
+#define DISP_E_ARRAYISLOCKED ((HRESULT)0x8002000DL)
+
+extern "C" {
+
+// A one-dimensional array of `cElements` zeroed elements of type `vt` (numbers, VT_BSTR, VT_VARIANT,
+// VT_UNKNOWN, VT_DISPATCH); null for any other type or when memory runs out.
+QORUTIL_API SAFEARRAY *WINAPI SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements);
+// Locks the array and gives its data; each access needs one SafeArrayUnaccessData.
+QORUTIL_API HRESULT WINAPI SafeArrayAccessData(SAFEARRAY *psa, void **ppvData);
+QORUTIL_API HRESULT WINAPI SafeArrayUnaccessData(SAFEARRAY *psa);
+// Frees the elements (SysFreeString, VariantClear, Release by type) and the array; a locked array
+// is refused with DISP_E_ARRAYISLOCKED.
+QORUTIL_API HRESULT WINAPI SafeArrayDestroy(SAFEARRAY *psa);
+QORUTIL_API UINT WINAPI SafeArrayGetDim(SAFEARRAY *psa);
+QORUTIL_API HRESULT WINAPI SafeArrayGetLBound(SAFEARRAY *psa, UINT nDim, LONG *plLbound);
+QORUTIL_API HRESULT WINAPI SafeArrayGetUBound(SAFEARRAY *psa, UINT nDim, LONG *plUbound);
+QORUTIL_API HRESULT WINAPI SafeArrayGetVartype(SAFEARRAY *psa, VARTYPE *pvt);
+
+QORUTIL_API void WINAPI VariantInit(VARIANTARG *pvarg);
+// Releases what the variant owns (a BSTR, an interface, an array) and makes it VT_EMPTY.
+QORUTIL_API HRESULT WINAPI VariantClear(VARIANTARG *pvarg);
+
+} // extern "C"

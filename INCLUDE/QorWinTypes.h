@@ -167,7 +167,16 @@ typedef struct tagSAFEARRAY {
     SAFEARRAYBOUND rgsabound[1];
 } SAFEARRAY, *LPSAFEARRAY;
 
-struct IUnknown;
+// The base interface of COM objects, as far as variants need it: one Release per reference held.
+// Objects are destroyed through Release, never through a pointer to the interface.
+struct IUnknown {
+    virtual HRESULT QueryInterface(const IID &riid, void **ppvObject) = 0;
+    virtual ULONG AddRef() = 0;
+    virtual ULONG Release() = 0;
+
+protected:
+    ~IUnknown() = default;
+};
 struct IDispatch;
 
 typedef struct tagBRECORD {

@@ -7,6 +7,7 @@ packages=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
   libssl-dev xvfb xauth
 )
+packages+=(libcurl4-openssl-dev) # the peer of the URL-escaping benchmark
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

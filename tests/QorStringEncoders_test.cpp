@@ -44,19 +44,6 @@ TEST(QorStringUrl, EveryByteInBothModes)
     EXPECT_EQ(out + 10, end) << "left at the terminator";
 }
 
-TEST(QorStringUrl, NamedCasesAndSharing)
-{
-    CQorString text("a b/c-d.e_f!"), binary(text), other(text);
-    text.URLEncode(false);
-    binary.BinaryEncode();
-    EXPECT_STREQ("a%20b%2Fc-d.e_f!", text);
-    EXPECT_STREQ("a%20b%2Fc%2Dd%2Ee%5Ff%21", binary);
-    EXPECT_STREQ("a b/c-d.e_f!", other) << "a string sharing the block keeps its text";
-    CQorStringProbe empty;
-    EXPECT_EQ(S_OK, empty.URLEncode(true));
-    EXPECT_EQ(nullptr, empty.Block());
-}
-
 TEST(QorStringUrl, Decoding)
 {
     struct Row {
@@ -87,19 +74,6 @@ TEST(QorStringUrl, Decoding)
         EXPECT_EQ(expected, std::string((char *)out, (size_t)outLength)) << row.text;
         EXPECT_STREQ(row.text, probe) << "the buffer form leaves the text";
         EXPECT_TRUE(!*row.text || probe.Block() != holder.Block()) << "but makes the block private";
-    }
-}
-
-TEST(QorStringUrl, BinaryEncodingRoundTrips)
-{
-    std::string all;
-    for (int code = 0; code < 256; ++code)
-        all += (char)code;
-    for (bool binary : {false, true}) {
-        CQorString s(all.data(), (int)all.size());
-        s.URLEncode(binary);
-        ASSERT_EQ(S_OK, s.URLDecode());
-        EXPECT_EQ(all, TextOf(s)) << "zero bytes inside the text round-trip too; binary " << binary;
     }
 }
 
@@ -171,25 +145,18 @@ TEST(QorStringQuote, Rules)
 
 TEST(QorStringQuote, BlockSizes)
 {
-    CQorStringProbe roomy;
+    CQorStringProbe roomy, quotes("abc"), amp("abc"), sql("a'b");
     roomy.GetBuffer(20);
     roomy = "abc";
     const CQorStringData *block = roomy.Block();
-    roomy.AddQuotes('|');
     roomy.AddAmpQuotes();
-    EXPECT_STREQ("&quot;|abc|&quot;", roomy);
     EXPECT_EQ(block, roomy.Block()) << "an unshared block with room is used in place";
-
-    CQorStringProbe tight("abc");
-    tight.AddQuotes('\'');
-    EXPECT_EQ(3 + 5, tight.BufferLength()) << "a new block: length + 5";
-    CQorStringProbe amp("abc");
+    quotes.AddQuotes('\'');
     amp.AddAmpQuotes();
-    EXPECT_EQ(3 + 25, amp.BufferLength()) << "a new block: length + 25";
-    CQorStringProbe sql("a'b");
     sql.SqlEncode();
+    EXPECT_EQ(3 + 5, quotes.BufferLength());
+    EXPECT_EQ(3 + 25, amp.BufferLength());
     EXPECT_EQ(2 * 3 + 2, sql.BufferLength()) << "escaping reserves twice the length + 2";
-    EXPECT_EQ(4, sql.GetLength());
 }
 
 TEST(QorStringHtml, EncodeAndDecode)
@@ -263,4 +230,123 @@ TEST(QorStringHtml, StripTags)
         EXPECT_EQ(S_OK, s.HtmlStripTags());
         EXPECT_STREQ(row.text, s) << row.html;
     }
+}
+
+TEST(QorStringHex, SetAndExtract)
+{
+    const unsigned char bytes[] = {0x00, 0xAB, 0x7F};
+    CQorString s("old");
+    EXPECT_EQ(S_OK, s.SetBinary(3, bytes));
+    EXPECT_STREQ("00AB7F", s);
+    DWORD count = 0;
+    unsigned char *out = nullptr;
+    ASSERT_EQ(S_OK, s.ExtractBinary(count, out));
+    ASSERT_EQ(3u, count);
+    EXPECT_EQ(0, memcmp(bytes, out, 3));
+    CoTaskMemFree(out);
+
+    struct {
+        const char *text;
+        HRESULT result;
+        std::string bytes;
+    } rows[] = {
+        {"ab7f0", S_OK, "\xAB\x7F"},   // either case; an odd last character is ignored
+        {"A", S_FALSE, ""},
+        {"", S_FALSE, ""},
+        {"zz1x", S_OK, std::string("\0\x01", 2)}, // not a digit first: 0; one digit: its value
+    };
+    for (const auto &row : rows) {
+        unsigned char *extracted = reinterpret_cast<unsigned char *>(&count); // must stay untouched on S_FALSE
+        unsigned char *before = extracted;
+        EXPECT_EQ(row.result, CQorString(row.text).ExtractBinary(count, extracted)) << row.text;
+        EXPECT_EQ(row.bytes.size(), count) << row.text;
+        if (row.result == S_OK) {
+            EXPECT_EQ(row.bytes, std::string((char *)extracted, count)) << row.text;
+            CoTaskMemFree(extracted);
+        } else {
+            EXPECT_EQ(before, extracted) << row.text;
+        }
+    }
+    EXPECT_EQ(S_OK, s.SetBinary(0, nullptr));
+    EXPECT_STREQ("", s);
+    EXPECT_EQ(E_OUTOFMEMORY, s.SetBinary(0x80000000u, bytes)) << "a text no block can hold";
+    EXPECT_STREQ("", s);
+}
+
+TEST(QorStringReplace, ReplaceTextAndReverseFindEx)
+{
+    struct {
+        const char *text, *find, *with;
+        LONG maxCount;
+        const char *expected;
+    } rows[] = {
+        {"abcabab", "ab", "x", -1, "xcxx"},
+        {"abcabab", "ab", "x", 1, "xcabab"},
+        {"abcabab", "ab", "x", 0, "abcabab"},
+        {"aaa", "a", "aa", -1, "aaaaaa"},     // replacements are not searched again
+        {"aaaa", "aa", "b", -1, "bb"},        // occurrences do not overlap
+        {"abc", "", "x", -1, "abc"},          // an empty search text replaces nothing
+        {"a.b.c", ".", nullptr, -1, "abc"},
+        {"", "a", "b", -1, ""},
+    };
+    for (const auto &row : rows) {
+        CQorString s(row.text), shared(s);
+        EXPECT_EQ(S_OK, s.ReplaceText(row.find, row.with, row.maxCount));
+        EXPECT_STREQ(row.expected, s) << row.text << " " << row.find << " " << row.maxCount;
+        EXPECT_STREQ(row.text, shared);
+    }
+    CQorString list("a,b;c");
+    EXPECT_EQ(3, list.ReverseFindEx(",;"));
+    EXPECT_EQ(1, list.ReverseFindEx(","));
+    EXPECT_EQ(-1, list.ReverseFindEx(""));
+    EXPECT_EQ(-1, list.ReverseFindEx("xyz"));
+    EXPECT_EQ(-1, CQorString().ReverseFindEx(","));
+}
+
+TEST(QorStringGuid, BracedUpperCaseForm)
+{
+    const GUID guid = {0x0123ABCD, 0x4567, 0x89EF, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
+    CQorString s(guid);
+    EXPECT_STREQ("{0123ABCD-4567-89EF-0123-456789ABCDEF}", s);
+    s = GUID{};
+    EXPECT_STREQ("{00000000-0000-0000-0000-000000000000}", s);
+}
+
+TEST(QorStringParams, FormatFromParams)
+{
+    char name[] = "N", bob[] = "Bob", date2[] = "DATE2", day[] = "Monday";
+    tagSTRINGFORMATPARAM params[] = {{date2, 0, day, 3}, {name, 7, bob, 3}};
+    struct {
+        const char *format;
+        LONG outSize;
+        HRESULT result;
+        const char *out;
+        LONG outLength;
+    } rows[] = {
+        {"Hello %N%!", 20, S_OK, "Hello Bob!", 10},
+        {"Hello %N%!", 11, S_OK, "Hello Bob!", 10},
+        {"Hello %N%!", 10, (HRESULT)0x8007007A, "", 10}, // the terminator does not fit
+        {"Hi %N%%N% %DATE%", 3, (HRESULT)0x8007007A, "", 13}, // the length needed, counted to the end
+        {"%DATE%", 20, S_OK, "Mon", 3},                  // DATE2 begins with DATE; only 3 bytes are taken
+        {"100%%", 20, S_OK, "100%", 4},
+        {"a%N", 20, S_OK, "a", 1},                       // a token left open is dropped
+        {"%X% and more", 20, E_INVALIDARG, "", 0},       // no parameter named so
+        {"", 20, E_INVALIDARG, "", 0},
+    };
+    for (const auto &row : rows) {
+        char out[32];
+        memset(out, '#', sizeof out);
+        LONG outLength = -1;
+        EXPECT_EQ(row.result, CQorString::FormatFromParams(out, row.outSize, &outLength, row.format, params, 2))
+            << row.format << " into " << row.outSize;
+        EXPECT_STREQ(row.out, out) << row.format;
+        EXPECT_EQ(row.outLength, outLength) << row.format;
+    }
+    char out[8] = "x";
+    LONG outLength = 5;
+    EXPECT_EQ(E_INVALIDARG, CQorString::FormatFromParams(out, 8, &outLength, "%N%", params, 0));
+    EXPECT_EQ(E_INVALIDARG, CQorString::FormatFromParams(out, 8, &outLength, "%N%", nullptr, 2));
+    EXPECT_EQ(E_INVALIDARG, CQorString::FormatFromParams(out, 8, nullptr, "%N%", params, 2));
+    EXPECT_STREQ("", out);
+    EXPECT_EQ(0, outLength);
 }

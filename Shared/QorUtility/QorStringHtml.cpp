@@ -36,6 +36,18 @@ char NumericReference(const char *text)
     return (char)(number % 128);
 }
 
+// For each character, the first row of `table` that stands for it, or null: one look-up per
+// character instead of a walk through the table.
+struct EntityIndex {
+    explicit EntityIndex(const AltText *table)
+    {
+        for (const AltText *row = table; row->pszEntity; ++row)
+            if (!rows[(unsigned char)row->chValue])
+                rows[(unsigned char)row->chValue] = row;
+    }
+    const AltText *rows[256] = {};
+};
+
 bool IsSpace(char ch) { return isspace((unsigned char)ch) != 0; }
 
 bool StartsWith(const char *text, const char *prefix) { return _strnicmp(text, prefix, strlen(prefix)) == 0; }
@@ -143,14 +155,13 @@ HRESULT CQorString::HtmlEncode(bool nbsp)
     char *work = static_cast<char *>(malloc((size_t)length * kLongestEntity + 1));
     if (!work)
         return E_OUTOFMEMORY;
-    const AltText *table = nbsp ? s_HTMLAltText : s_HTMLAltText + 1;
+    static const EntityIndex withBlanks(s_HTMLAltText), withoutBlanks(s_HTMLAltText + 1);
+    const EntityIndex &index = nbsp ? withBlanks : withoutBlanks;
     size_t written = 0;
     bool replaced = false;
     for (int at = 0; at < length; ++at) {
-        const AltText *row = table;
-        while (row->pszEntity && (char)row->chValue != m_pszText[at])
-            ++row;
-        if (row->pszEntity) {
+        const AltText *row = index.rows[(unsigned char)m_pszText[at]];
+        if (row) {
             memcpy(work + written, row->pszEntity, (size_t)row->nEntityLength);
             written += (size_t)row->nEntityLength;
             replaced = true;

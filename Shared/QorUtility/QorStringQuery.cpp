@@ -97,3 +97,13 @@ DWORD CQorString::CalcBufferHash(const unsigned char *buffer, DWORD)
     }
     return hash;
 }
+
+int CQorString::ReverseFindEx(const char *set) const
+{
+    if (!m_pData || !set || !*set)
+        return -1;
+    for (int at = m_pData->nLength - 1; at >= 0; --at)
+        if (m_pszText[at] && strchr(set, m_pszText[at]))
+            return at;
+    return -1;
+}

@@ -1,5 +1,5 @@
 // QorStringSystem.cpp: CQorString and the platform's text facilities: loading a string resource of
-// a module, and the automation string (BSTR) of a text.
+// a module, the automation string (BSTR) of a text, and the text form of a GUID.
 #include "QorString.h"
 
 #include "QorDll.h"
@@ -41,4 +41,25 @@ BSTR CQorString::AllocSysString() const
     if (result && wideLength > 0)
         MultiByteToWideChar(CP_ACP, 0, m_pszText, length, result, wideLength);
     return result;
+}
+
+CQorString::CQorString(const _GUID &guid)
+{
+    Init();
+    *this = guid;
+}
+
+CQorString &CQorString::operator=(const _GUID &guid)
+{
+    LPOLESTR text = nullptr;
+    if (FAILED(StringFromCLSID(guid, &text)))
+        return *this;
+    try {
+        *this = static_cast<const WCHAR *>(text);
+    } catch (HRESULT) {
+        CoTaskMemFree(text);
+        throw;
+    }
+    CoTaskMemFree(text);
+    return *this;
 }

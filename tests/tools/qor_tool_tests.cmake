@@ -73,3 +73,16 @@ qor_tool_test(date_format_too_early ARGS date format 100 --picture "yyyy" EXIT 0
 qor_tool_test(date_format_outside ARGS date format 1e9 --pattern "%Y" EXIT 1 STDERR "^qor: value 1000000000 has no such text" STDERR_LINES 1)
 qor_tool_test(date_now ARGS date now --utc EXIT 0 STDOUT "^value        [0-9.]+\nstatus       valid\n")
 qor_tool_test(date_tz ARGS date tz EXIT 0 STDOUT "^zone         .*\nbias         -?[0-9]+ min.*\ntransition   ")
+# qor encode, decode and strip-html: one result line per argument; bad forms and input refused.
+qor_tool_test(encode_url ARGS encode url "a b/c-d.e_f!" "x+y" EXIT 0 STDOUT "^a%20b%2Fc-d.e_f!\nx%2By\n$")
+qor_tool_test(encode_url_binary ARGS encode url-binary "a-b" EXIT 0 STDOUT "^a%2Db\n$")
+qor_tool_test(encode_html_nbsp ARGS encode html-nbsp "a<b c" EXIT 0 STDOUT "^a&lt;b&nbsp;c\n$")
+qor_tool_test(encode_hex ARGS encode hex "it's" EXIT 0 STDOUT "^69742773\n$")
+qor_tool_test(decode_sql ARGS decode sql "it''s" EXIT 0 STDOUT "^it's\n$")
+qor_tool_test(decode_html ARGS decode html "x&#065" EXIT 0 STDOUT "^xA\n$") # no ';': ctest splits there
+qor_tool_test(decode_url_incomplete ARGS decode url "50%4" EXIT 2 STDERR "^qor: incomplete %-escape" STDERR_LINES 1)
+qor_tool_test(decode_hex_bad_digit ARGS decode hex "0G" EXIT 2 STDERR "^qor: not hexadecimal: 'G' at offset 1" STDERR_LINES 1)
+qor_tool_test(decode_hex_odd ARGS decode hex "ABC" EXIT 2 STDERR "^qor: odd number" STDERR_LINES 1)
+qor_tool_test(decode_unknown_form ARGS decode url-binary x EXIT 2 STDERR "^qor: unknown form 'url-binary'" STDERR_LINES 1)
+qor_tool_test(strip_html ARGS strip-html "<b>x</b><br>z<!-- c -->" EXIT 0 STDOUT "^x\nz\n$")
+qor_tool_test(encode_help ARGS encode --help EXIT 0 STDOUT "url-binary.*Examples:")

@@ -36,5 +36,6 @@ void AddLogCommand(CLI::App &app);
 void AddMd5Command(CLI::App &app);
 void AddTransCommand(CLI::App &app);
 void AddDateCommand(CLI::App &app);
+void AddEncodeCommands(CLI::App &app);
 
 } // namespace qor::tool

@@ -32,6 +32,7 @@ int main(int argc, char **argv)
     qor::tool::AddMd5Command(app);
     qor::tool::AddTransCommand(app);
     qor::tool::AddDateCommand(app);
+    qor::tool::AddEncodeCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &help) {

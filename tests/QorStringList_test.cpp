@@ -1,0 +1,182 @@
+// QorStringList_test.cpp: CQorStringList across automation arrays (BSTR and VARIANT elements, append
+// and destroy, nested arrays released), its own operations, and CQorSimpleArray's growth and removal.
+#include "QorStringList.h"
+#include "QorWideText.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+template <class T> class SimpleArrayProbe : public CQorSimpleArray<T> {
+public:
+    int Allocated() const { return this->m_nAllocated; }
+};
+
+// Counts the references it gives up.
+class CountingUnknown : public IUnknown {
+public:
+    virtual ~CountingUnknown() = default;
+    HRESULT QueryInterface(const IID &, void **object) override
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++m_references; }
+    ULONG Release() override { return --m_references; }
+    ULONG m_references = 1;
+};
+
+CQorStringList ListOf(std::vector<const char *> texts)
+{
+    CQorStringList list;
+    for (const char *text : texts)
+        list.AddString(text);
+    return list;
+}
+
+std::string Texts(CQorStringList &list)
+{
+    std::string all;
+    for (CQorStringList::Position at = list.GetFirstPosition(); at;)
+        all += std::string(list.GetNextString(at)) + "|";
+    return all;
+}
+
+SAFEARRAY *BstrArray(std::vector<const WCHAR *> texts)
+{
+    SAFEARRAY *array = SafeArrayCreateVector(VT_BSTR, 0, (ULONG)texts.size());
+    BSTR *data = nullptr;
+    SafeArrayAccessData(array, reinterpret_cast<void **>(&data));
+    for (size_t i = 0; i < texts.size(); ++i)
+        data[i] = texts[i] ? SysAllocString(texts[i]) : nullptr;
+    SafeArrayUnaccessData(array);
+    return array;
+}
+
+char *TaskText(const char *text)
+{
+    char *copy = static_cast<char *>(CoTaskMemAlloc(strlen(text) + 1));
+    strcpy(copy, text);
+    return copy;
+}
+
+} // namespace
+
+TEST(QorStringList, CreateSafeArray)
+{
+    CQorStringList list = ListOf({"one", "", "three"}), empty;
+    SAFEARRAY *array = nullptr, *none = nullptr;
+    ASSERT_EQ(S_OK, list.CreateSafeArray(&array));
+    ASSERT_EQ(S_OK, empty.CreateSafeArray(&none));
+    EXPECT_EQ(0, array->rgsabound[0].lLbound);
+    EXPECT_EQ(0u, none->rgsabound[0].cElements) << "an empty list gives an empty array, not null";
+    CQorStringList back;
+    ASSERT_EQ(S_OK, back.LoadSafeArray(array, false, true, false));
+    EXPECT_EQ("one||three|", Texts(back));
+    SafeArrayDestroy(none);
+    EXPECT_EQ(E_INVALIDARG, list.CreateSafeArray(nullptr));
+}
+
+TEST(QorStringList, LoadBstrArrayAppendAndDestroy)
+{
+    for (bool append : {false, true}) {
+        CQorStringList list = ListOf({"old"});
+        SAFEARRAY *array = BstrArray({QOR_WTEXT("a"), nullptr, QOR_WTEXT("\u00e9")});
+        EXPECT_EQ(S_OK, list.LoadSafeArray(array, append, false, false));
+        EXPECT_EQ(std::string(append ? "old|" : "") + "a||\xC3\xA9|", Texts(list)) << "a null BSTR is an empty string";
+        BSTR *data = static_cast<BSTR *>(array->pvData);
+        EXPECT_NE(nullptr, data[0]) << "without destroy the array is untouched";
+        // Held locked, the array survives its destruction, so the released elements can be seen.
+        void *held = nullptr;
+        SafeArrayAccessData(array, &held);
+        EXPECT_EQ(S_OK, list.LoadSafeArray(array, true, true, false));
+        EXPECT_TRUE(data[0] == nullptr && data[2] == nullptr);
+        SafeArrayUnaccessData(array);
+        EXPECT_EQ(S_OK, SafeArrayDestroy(array));
+    }
+    CQorStringList list = ListOf({"kept"});
+    EXPECT_EQ(E_INVALIDARG, list.LoadSafeArray(nullptr, true, false, false));
+    SAFEARRAY *strings = BstrArray({QOR_WTEXT("x")});
+    EXPECT_EQ(E_INVALIDARG, list.LoadSafeArray(strings, true, true, true)) << "BSTR elements read as variants";
+    EXPECT_EQ("kept|", Texts(list));
+    SafeArrayDestroy(strings);
+}
+
+TEST(QorStringList, LoadVariantArrayReleasesWhatElementsOwn)
+{
+    CountingUnknown object;
+    SAFEARRAY *inner = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+    VARIANT *nested = static_cast<VARIANT *>(inner->pvData);
+    nested->vt = VT_BSTR;
+    nested->bstrVal = SysAllocString(QOR_WTEXT("nested"));
+
+    SAFEARRAY *array = SafeArrayCreateVector(VT_VARIANT, 0, 6);
+    VARIANT *data = nullptr;
+    SafeArrayAccessData(array, reinterpret_cast<void **>(&data)); // held: see the elements afterwards
+    data[0].vt = VT_BSTR;
+    data[0].bstrVal = SysAllocString(QOR_WTEXT("wide"));
+    data[1].vt = VT_LPSTR;
+    data[1].pcVal = TaskText("narrow");
+    data[2].vt = VT_I4;
+    data[3].vt = VT_UNKNOWN;
+    data[3].punkVal = &object;
+    data[4].vt = VT_BYREF | VT_UI1;
+    data[4].pbVal = reinterpret_cast<BYTE *>(TaskText("bytes"));
+    data[5].vt = VT_ARRAY | VT_VARIANT;
+    data[5].parray = inner;
+
+    CQorStringList list;
+    EXPECT_EQ(S_OK, list.LoadSafeArray(array, false, true, true));
+    EXPECT_EQ("wide|narrow|||||", Texts(list)) << "only VT_BSTR and VT_LPSTR give text";
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(VT_EMPTY, data[i].vt) << "element " << i;
+    EXPECT_TRUE(data[0].bstrVal == nullptr && data[1].pcVal == nullptr);
+    EXPECT_EQ(0u, object.m_references) << "one Release for the interface";
+    SafeArrayUnaccessData(array);
+    EXPECT_EQ(S_OK, SafeArrayDestroy(array));
+}
+
+TEST(QorStringList, OwnOperations)
+{
+    CQorStringList list = ListOf({"a", "b", "c"});
+    CQorStringList copy(list);
+    EXPECT_EQ(3, list.GetCount());
+    EXPECT_EQ(1, list.Find("b"));
+    EXPECT_EQ(-1, list.Find("z"));
+    EXPECT_TRUE(list.RemoveAt(0));
+    EXPECT_FALSE(list.RemoveAt(2));
+    EXPECT_EQ("b|c|", Texts(list));
+    EXPECT_STREQ("c", list.GetAt(1));
+    EXPECT_EQ("a|b|c|", Texts(copy)) << "a copy holds its own strings";
+    list.RemoveAllStrings();
+    EXPECT_EQ(0, list.GetCount());
+    EXPECT_EQ(nullptr, list.GetFirstPosition());
+}
+
+TEST(QorSimpleArray, GrowsByDoublingAndRemoves)
+{
+    SimpleArrayProbe<CQorString> array;
+    const int expectedSlots[] = {1, 2, 4, 4, 8, 8, 8, 8, 16};
+    for (int i = 0; i < 9; ++i) {
+        array.Add(CQorString(std::to_string(i).c_str()));
+        EXPECT_EQ(expectedSlots[i], array.Allocated()) << "after add " << i + 1;
+    }
+    array.Add(array[0]); // its own element, while the storage moves
+    EXPECT_STREQ("0", array[9]);
+    EXPECT_EQ(3, array.Find("3"));
+    EXPECT_TRUE(array.Remove("0"));
+    EXPECT_STREQ("1", array[0]);
+    EXPECT_EQ(9, array.GetSize());
+    EXPECT_FALSE(array.RemoveAt(9));
+    SimpleArrayProbe<CQorString> copy;
+    copy = array;
+    array.RemoveAll();
+    EXPECT_EQ(0, array.GetSize());
+    EXPECT_EQ(0, array.Allocated());
+    EXPECT_EQ(nullptr, array.GetData());
+    EXPECT_STREQ("8", copy[7]) << "copies are deep";
+}
