@@ -17,3 +17,11 @@ extern "C" {
 QORUTIL_API DWORD WINAPI GetTimeZoneInformation(LPTIME_ZONE_INFORMATION lpTimeZoneInformation);
 
 } // extern "C"
+
+extern "C" {
+
+// An MS-DOS date (bits 9-15 years since 1980, 5-8 month, 0-4 day) and time (11-15 hours, 5-10
+// minutes, 0-4 seconds / 2) as a FILETIME, without any time-zone conversion.
+QORUTIL_API BOOL WINAPI DosDateTimeToFileTime(WORD wFatDate, WORD wFatTime, LPFILETIME lpFileTime);
+
+} // extern "C"

@@ -348,3 +348,19 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName)
         return FailWith(Win32ErrorForPath(errno, lpFileName));
     return qor::platform::UnlinkUnlessDeleteDenied(fd.Get(), lpFileName) ? TRUE : FALSE;
 }
+
+namespace qor::platform {
+
+int WritableFileDescriptor(HANDLE handle)
+{
+    auto file = FindHandleOf<FileObject>(handle);
+    if (file == nullptr)
+        return -1;
+    if (!file->m_canWrite) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return -1;
+    }
+    return file->Descriptor();
+}
+
+} // namespace qor::platform
