@@ -14,6 +14,9 @@ PAIRS = [
     ("QorStringMidWhole", "StdStringSubstrWhole"),
     ("QorStringFind", "StdStringFind"),
     ("QorStringFormat", "Snprintf"),
+    ("AlCrc32", "ZlibCrc32"),
+    ("EngineDeflate", "ZlibDeflate"),
+    ("EngineInflate", "ZlibInflate"),
 ]
 
 

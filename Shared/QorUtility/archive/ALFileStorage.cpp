@@ -31,7 +31,7 @@ ALFileStorage::ALFileStorage(const char *fileName, LONG bufferSize)
 
 ALFileStorage::~ALFileStorage()
 {
-    if (IsOpen())
+    if (IsOpen() || m_iHandle != -1)
         Close();
 }
 
@@ -44,6 +44,8 @@ ALStorage *ALFileStorage::Clone(const char *name, int type) const
 
 int ALFileStorage::Open()
 {
+    if (mStatus < 0 || m_iHandle != -1)
+        return mStatus < 0 ? mStatus.GetStatusCode() : AL_OPEN_FAILED; // sticky, or open already
     const char *name = mName.GetName();
     m_iHandle = _open(name, m_bReadOnlyOpen ? kOpenReadOnly : kOpenReadWrite);
     if (m_iHandle == -1 && !m_bReadOnlyOpen && errno == EACCES)
@@ -102,6 +104,8 @@ int ALFileStorage::CreateTemporary()
 
 int ALFileStorage::Create()
 {
+    if (m_iHandle != -1)
+        return AL_OPEN_FAILED; // open already: a second handle would leak the first
     if (ALStorage::Create() < 0)
         return mStatus;
     if (mName.GetName()[0] == '\0')
