@@ -131,6 +131,11 @@ TEST(ALEngines, CloneTableNamesAndOptions)
             EXPECT_EQ(row.option, deflate->GetOption());
         }
     }
+    WriteBytes("one.bin", "1");
+    ALFileStorage one("one.bin"), none("none.bin");
+    ALDeflateCompressor badWindow(6, 16, 8);
+    EXPECT_EQ(AL_NO_ENGINE, badWindow.Compress(one, none));
+    EXPECT_STREQ("Error creating deflate engine. ZLIB returned -2\n", badWindow.mStatus.GetStatusDetail());
     std::unique_ptr<ALDecompressor> inflate110(inflate.Clone(110));
     EXPECT_EQ(2, static_cast<ALInflateDecompressor *>(inflate110.get())->GetOption());
 }
