@@ -93,6 +93,8 @@ QORUTIL_API void _tzset(void);
 #include "QorWinApiRegistry.h"
 #include "QorWinApiTime.h"
 #include "QorWinApiUser.h"
+#include "QorWinApiRuntime.h"
+#include "QorWinApiMessages.h"
 
 // Interlocked counters: sequentially consistent, like the Win32 originals.
 inline LONG InterlockedIncrement(LONG volatile *addend) { return __atomic_add_fetch(addend, 1, __ATOMIC_SEQ_CST); }

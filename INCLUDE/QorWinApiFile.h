@@ -40,6 +40,7 @@ typedef LONG *PLONG;
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define FILE_ATTRIBUTE_TEMPORARY 0x00000100
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
 #define FILE_FLAG_WRITE_THROUGH 0x80000000UL
 #define FILE_FLAG_OVERLAPPED 0x40000000
 #define FILE_FLAG_NO_BUFFERING 0x20000000
@@ -118,3 +119,38 @@ QORUTIL_API DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMillisecond
 #define GetFileAttributes GetFileAttributesA
 #define GetFileAttributesEx GetFileAttributesExA
 #define CreateMutex CreateMutexA
+
+// File times and attributes set by name or handle, and the search of a folder by wildcard.
+typedef struct _WIN32_FIND_DATAA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    CHAR cFileName[MAX_PATH];
+    CHAR cAlternateFileName[14];
+} WIN32_FIND_DATAA, *PWIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
+
+extern "C" {
+
+// A null time is left as it is. The creation time cannot be set on POSIX and is ignored there.
+QORUTIL_API BOOL WINAPI SetFileTime(HANDLE hFile, const FILETIME *lpCreationTime, const FILETIME *lpLastAccessTime,
+                                    const FILETIME *lpLastWriteTime);
+// Only the read-only attribute changes a POSIX file (its write permission bits); the others have no
+// store there and are accepted without effect.
+QORUTIL_API BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes);
+// Names in one folder matching '*' and '?' without regard to case, "*.*" matching every name and a
+// trailing ".*" matching a name without a dot, in name order (as NTFS gives them).
+QORUTIL_API HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
+QORUTIL_API BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);
+QORUTIL_API BOOL WINAPI FindClose(HANDLE hFindFile);
+
+} // extern "C"
+
+#define SetFileAttributes SetFileAttributesA
+#define FindFirstFile FindFirstFileA
+#define FindNextFile FindNextFileA
+#define WIN32_FIND_DATA WIN32_FIND_DATAA

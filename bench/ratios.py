@@ -16,6 +16,9 @@ PAIRS = [
     ("QorStringFormat", "Snprintf"),
     ("QorMd5Digest/1048576", "OpenSslMd5Digest/1048576"),
     ("QorMd5Digest/64", "OpenSslMd5Digest/64"),
+    ("AlCrc32", "ZlibCrc32"),
+    ("EngineDeflate", "ZlibDeflate"),
+    ("EngineInflate", "ZlibInflate"),
 ]
 
 

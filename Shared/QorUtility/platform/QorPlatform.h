@@ -8,6 +8,10 @@
 #include <string>
 #if defined(_WIN32)
 #  include <malloc.h> // the runtime's _expand
+#  include <direct.h> // the runtime's low-level file calls: _mkdir
+#  include <fcntl.h>  // _O_* flags
+#  include <io.h>     // _open, _read, _write, _lseek, _close, _filelength, _unlink
+#  include <sys/stat.h>
 #endif
 
 namespace qor {

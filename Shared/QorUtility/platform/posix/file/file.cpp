@@ -421,3 +421,19 @@ BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD d
     }
     return moved;
 }
+
+namespace qor::platform {
+
+int WritableFileDescriptor(HANDLE handle)
+{
+    auto file = FindHandleOf<FileObject>(handle);
+    if (file == nullptr)
+        return -1;
+    if (!file->m_canWrite) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return -1;
+    }
+    return file->Descriptor();
+}
+
+} // namespace qor::platform

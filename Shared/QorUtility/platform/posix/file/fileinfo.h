@@ -10,4 +10,7 @@ namespace qor::platform {
 // when its folder exists and ERROR_PATH_NOT_FOUND when the folder is missing too, as on Windows.
 DWORD Win32ErrorForPath(int error, const char *path);
 
+// The descriptor of a file handle opened with write access; -1 with the last error set otherwise.
+int WritableFileDescriptor(HANDLE handle);
+
 } // namespace qor::platform

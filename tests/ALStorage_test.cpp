@@ -1,0 +1,227 @@
+// ALStorage_test.cpp: file storages over real files: positions, values on disk byte for byte, folder
+// creation, the read-only fallback, the time stamp and attributes written back on close, renames and
+// their exact messages, and failing and short writes through the POSIX layer's fault switch.
+#include "ALStorage.h"
+#include "QorPlatformHooks.h"
+#include "QorTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+using qor::test::ReadBytes;
+using qor::test::WriteBytes;
+
+namespace {
+
+std::string Detail(const ALStorage &storage) { return storage.mStatus.GetStatusDetail(); }
+
+} // namespace
+
+TEST(ALErrorStatus, DetailIsCutAt128AndDefaultsByCode)
+{
+    ALErrorStatus status;
+    EXPECT_STREQ("No errors", status.GetStatusDetail());
+    EXPECT_EQ(-1993, status.SetError(AL_READ_FAILED, "%s", std::string(300, 'x').c_str()));
+    EXPECT_EQ(std::string(128, 'x'), status.GetStatusDetail());
+    ALErrorStatus copy(status);
+    EXPECT_EQ(-1993, copy.GetStatusCode());
+    status.SetError(-5, nullptr);
+    EXPECT_STREQ("Unable to allocate memory for error detail message", status.GetStatusDetail());
+    EXPECT_EQ(std::string(128, 'x'), copy.GetStatusDetail());
+}
+
+TEST(ALNameString, CaseModesAndNameOperations)
+{
+    EXPECT_STREQ("A\\B.TXT", ALNameString("a\\b.txt", AL_CASE_UPPER).GetName());
+    EXPECT_STREQ("a\\b.txt", ALNameString("A\\B.TXT", AL_CASE_LOWER).GetName());
+    ALNameString name("dir/Data.Zip", AL_CASE_MIXED);
+    name.ChangeExtension(".bak");
+    EXPECT_STREQ("dir/Data.bak", name.GetName());
+    EXPECT_STREQ("dir/Data.Zip", name.GetOldName());
+    name = "noext";
+    EXPECT_STREQ("noext.bak", ALNameString(name).ChangeExtension(".bak").GetName());
+    struct Row {
+        const char *text, *folder, *file;
+    } rows[] = {{"a\\b/c.txt", "a\\", "b/c.txt"}, {"a/b/c.txt", "a/b/", "c.txt"}, {"c:x", "c:", "x"}, {"x", "", "x"}};
+    for (const Row &row : rows) {
+        ALNameString path(row.text), file(row.text);
+        EXPECT_STREQ(row.folder, path.StripFileName().GetName()) << row.text;
+        EXPECT_STREQ(row.file, file.StripPath().GetName()) << row.text;
+    }
+}
+
+TEST(ALFileStorage, EmptyFileTellSeekAndValuesOnDisk)
+{
+    WriteBytes("empty.bin", "");
+    ALFileStorage empty("empty.bin");
+    ASSERT_EQ(0, empty.Open());
+    EXPECT_LT(empty.ReadChar(), 0);
+    EXPECT_EQ(0, empty.mStatus.GetStatusCode());
+    EXPECT_EQ(0, empty.GetSize());
+
+    ALFileStorage file("values.bin");
+    ASSERT_EQ(0, file.Create());
+    EXPECT_EQ(10, file.WriteBuffer(reinterpret_cast<const unsigned char *>("0123456789"), 10));
+    EXPECT_EQ(10, file.Tell());
+    file.Seek(3);
+    EXPECT_EQ(3, file.Tell());
+    file.WriteLittleEndianShort(0x4142);
+    file.WriteBigEndianLong(0x43444546);
+    file.Seek(10);
+    file.WriteLittleEndianLong(0x31323334);
+    file.WriteString("hi");
+    file.WriteString(nullptr);
+    EXPECT_EQ(0, file.Close());
+    EXPECT_EQ(std::string("012BACDEF9" "4321" "\0\2hi\0\0", 20), ReadBytes("values.bin"));
+    EXPECT_EQ(20, file.GetSize());
+
+    ASSERT_EQ(0, file.Open());
+    file.Seek(3);
+    WORD shortValue = 0;
+    DWORD longValue = 0;
+    EXPECT_EQ(0, file.ReadLittleEndianShort(shortValue));
+    EXPECT_EQ(0, file.ReadBigEndianLong(longValue));
+    EXPECT_EQ(0x4142, shortValue);
+    EXPECT_EQ(0x43444546u, longValue);
+    file.Seek(14);
+    ALNameString text;
+    EXPECT_EQ(0, file.ReadString(text));
+    EXPECT_STREQ("hi", text.GetName());
+    EXPECT_EQ(0, file.ReadString(text));
+    EXPECT_STREQ("", text.GetName());
+    EXPECT_EQ(-1993, file.ReadString(text));
+    EXPECT_EQ("Error reading string lengthin ReadString() for object values.bin", Detail(file));
+}
+
+TEST(ALFileStorage, CreateMakesFoldersAndTemporaryNames)
+{
+    ALFileStorage nested("n1/n2/c.txt");
+    EXPECT_EQ(0, nested.Create());
+    nested.WriteChar('z');
+    nested.Close();
+    EXPECT_EQ("z", ReadBytes("n1/n2/c.txt"));
+
+    ALFileStorage folder("f1/f2/");
+    folder.SetAttributes(AL_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(0, folder.Create());
+    EXPECT_EQ(0, folder.Close());
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("f1/f2"));
+
+    ALFileStorage notFolder("g1/g2/");
+    EXPECT_EQ(AL_OPEN_FAILED, notFolder.Create());
+    EXPECT_EQ("File creation failure.  Open of g1/g2/ returned errno = 2", Detail(notFolder));
+
+    ALFileStorage first(""), second("");
+    EXPECT_EQ(0, first.Create());
+    EXPECT_EQ(0, second.Create());
+    EXPECT_STREQ("~al~000.tmp", first.mName.GetName());
+    EXPECT_STREQ("~al~001.tmp", second.mName.GetName());
+    first.Close();
+    second.Close();
+    EXPECT_EQ(0, first.Delete());
+    EXPECT_EQ(0, second.Delete());
+}
+
+TEST(ALFileStorage, OpenFailsWithMessageAndFallsBackToReadOnly)
+{
+    ALFileStorage missing("missing.bin");
+    EXPECT_EQ(AL_OPEN_FAILED, missing.Open());
+    EXPECT_EQ("File open failure.  Open of missing.bin returned errno = 2", Detail(missing));
+    EXPECT_EQ(AL_OPEN_FAILED, missing.Open()) << "the status is sticky";
+
+    WriteBytes("locked.bin", "abc");
+    ASSERT_TRUE(SetFileAttributesA("locked.bin", FILE_ATTRIBUTE_READONLY));
+    ALFileStorage locked("locked.bin");
+    EXPECT_EQ(0, locked.Open());
+    EXPECT_EQ('a', locked.ReadChar());
+    EXPECT_TRUE(locked.GetAttributes() & AL_ATTRIBUTE_READ_ONLY);
+    locked.Close();
+    SetFileAttributesA("locked.bin", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(ALFileStorage, CloseWritesTimeStampAndAttributesBack)
+{
+    const ALTimeDate stamp{1998, 7, 1, 12, 0, 0};
+    ALFileStorage out("stamped.txt");
+    out.SetTimeDate(stamp);
+    out.SetAttributes(AL_ATTRIBUTE_READ_ONLY);
+    ASSERT_EQ(0, out.Create());
+    out.WriteChar('x');
+    EXPECT_EQ(0, out.Close());
+
+    ALFileStorage in("stamped.txt");
+    ASSERT_EQ(0, in.Open());
+    ALTimeDate read = in.GetTimeDate();
+    TIME_ZONE_INFORMATION zone{};
+    // The stamp goes through the zone's bias of today: only a zone that keeps no daylight time in July
+    // when it does not today gives the same local time back.
+    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_STANDARD) {
+        EXPECT_EQ(1998, read.wYear);
+        EXPECT_EQ(7, read.wMonth);
+        EXPECT_EQ(1, read.wDay);
+        EXPECT_EQ(12, read.wHour);
+        EXPECT_EQ(0, read.wMinute);
+    }
+    EXPECT_TRUE(in.GetAttributes() & AL_ATTRIBUTE_READ_ONLY);
+    in.Close();
+    SetFileAttributesA("stamped.txt", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(ALFileStorage, RenamesBackupsAndDeletesWithExactMessages)
+{
+    WriteBytes("data.zip", "zip");
+    ALFileStorage archive("data.zip");
+    EXPECT_EQ(0, archive.RenameToBackup());
+    EXPECT_EQ("zip", ReadBytes("data.bak"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("data.zip"));
+    EXPECT_EQ(0, archive.UnRename());
+    EXPECT_STREQ("data.zip", archive.mName.GetName());
+    EXPECT_EQ("zip", ReadBytes("data.zip"));
+
+    EXPECT_EQ(AL_RENAME_FAILED, archive.Rename("DATA.ZIP"));
+    EXPECT_EQ("Error attempting to rename data.zip to DATA.ZIP.  Can't rename to the same name!", Detail(archive));
+
+    ALFileStorage ghost("ghost.bin");
+    EXPECT_EQ(AL_RENAME_FAILED, ghost.Rename("other.bin"));
+    EXPECT_EQ("Error renaming ghost.bin to other.bin.  errno = 2", Detail(ghost));
+    ALFileStorage gone("gone.bin");
+    EXPECT_EQ(AL_DELETE_FAILED, gone.Delete());
+    EXPECT_EQ("Error deleting file gone.bin, errno = 2", Detail(gone));
+}
+
+#if !defined(_WIN32) // the fault switch is a hook of the POSIX layer only
+TEST(ALFileStorage, FailingAndShortWritesReadsAndSeeks)
+{
+    struct Row {
+        const char *function;
+        DWORD error;
+        int code;
+        std::string detail;
+    } rows[] = {
+        {"_write", ERROR_SUCCESS, AL_WRITE_FAILED, "Write failure on faulty.bin.  result = 2048, errno = 0"},
+        {"_write", ERROR_DISK_FULL, AL_WRITE_FAILED, "Write failure on faulty.bin.  result = -1, errno = 28"},
+        {"_read", ERROR_ACCESS_DENIED, AL_READ_FAILED, "Read failure on faulty.bin.  errno = 13"},
+        {"_lseek", ERROR_INVALID_HANDLE, AL_SEEK_FAILED, "Seek failure on faulty.bin.  errno = 9"},
+    };
+    for (const Row &row : rows) {
+        WriteBytes("faulty.bin", std::string(100, 'o'));
+        ALFileStorage file("faulty.bin");
+        ASSERT_EQ(0, file.Open());
+        QorInjectFault(row.function, 1, row.error);
+        errno = 0;
+        if (std::string(row.function) == "_write") {
+            file.WriteBuffer(reinterpret_cast<const unsigned char *>(std::string(4096, 'n').data()), 4096);
+            file.FlushBuffer();
+        } else {
+            file.LoadBuffer(50);
+        }
+        QorClearFaults();
+        EXPECT_EQ(row.code, file.mStatus.GetStatusCode()) << row.function;
+        EXPECT_EQ(row.detail, Detail(file)) << row.function;
+        EXPECT_EQ(0, file.WriteBuffer(reinterpret_cast<const unsigned char *>("x"), 1)) << "sticky after a failure";
+        EXPECT_EQ(row.code, file.Close());
+    }
+}
+#endif
