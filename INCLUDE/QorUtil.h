@@ -14,3 +14,4 @@
 #include "QorString.h"
 #include "QorMd5.h"
 #include "QorGeometry.h"
+#include "QorStackDump.h"

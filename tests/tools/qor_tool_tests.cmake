@@ -58,3 +58,7 @@ add_test(NAME qor_md5_files COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:qor> -
   ${qor_md5sum} -DWORKDIR=${CMAKE_CURRENT_BINARY_DIR}/md5-files -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/md5_files.cmake)
 qor_tool_test(md5_help ARGS md5 --help EXIT 0 STDOUT "md5sum's format.*--check.*Examples:")
 qor_tool_test(md5_quiet_without_check ARGS md5 --quiet x EXIT 2 STDERR "^qor: --quiet and --status are meant" STDERR_LINES 1)
+
+# qor stack: the heading and qor's own frames (names where the build carries them).
+qor_tool_test(stack ARGS stack EXIT 0 STDOUT "^\n   ---Symbol---\n\n   ")
+qor_tool_test(stack_verbose ARGS stack --verbose EXIT 0 STDOUT "^symbols path: .*\n--# FV EIP----- RetAddr- FramePtr StackPtr Symbol\n\n  1 \\.\\. ")

@@ -34,5 +34,6 @@ void AddRegCommand(CLI::App &app);
 void AddLocationsCommand(CLI::App &app);
 void AddLogCommand(CLI::App &app);
 void AddMd5Command(CLI::App &app);
+void AddStackCommand(CLI::App &app);
 
 } // namespace qor::tool

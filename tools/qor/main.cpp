@@ -30,6 +30,7 @@ int main(int argc, char **argv)
     qor::tool::AddLocationsCommand(app);
     qor::tool::AddLogCommand(app);
     qor::tool::AddMd5Command(app);
+    qor::tool::AddStackCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &help) {
