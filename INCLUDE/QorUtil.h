@@ -25,3 +25,4 @@
 #include "ALStatus.h"
 #include "ALStorage.h"
 #include "ALWildCard.h"
+#include "QorStackDump.h"

@@ -86,3 +86,7 @@ qor_tool_test(decode_hex_odd ARGS decode hex "ABC" EXIT 2 STDERR "^qor: odd numb
 qor_tool_test(decode_unknown_form ARGS decode url-binary x EXIT 2 STDERR "^qor: unknown form 'url-binary'" STDERR_LINES 1)
 qor_tool_test(strip_html ARGS strip-html "<b>x</b><br>z<!-- c -->" EXIT 0 STDOUT "^x\nz\n$")
 qor_tool_test(encode_help ARGS encode --help EXIT 0 STDOUT "url-binary.*Examples:")
+
+# qor stack: the heading and qor's own frames (names where the build carries them).
+qor_tool_test(stack ARGS stack EXIT 0 STDOUT "^\n   ---Symbol---\n\n   ")
+qor_tool_test(stack_verbose ARGS stack --verbose EXIT 0 STDOUT "^symbols path: .*\n--# FV EIP----- RetAddr- FramePtr StackPtr Symbol\n\n  1 \\.\\. ")

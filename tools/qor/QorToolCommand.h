@@ -37,5 +37,6 @@ void AddMd5Command(CLI::App &app);
 void AddTransCommand(CLI::App &app);
 void AddDateCommand(CLI::App &app);
 void AddEncodeCommands(CLI::App &app);
+void AddStackCommand(CLI::App &app);
 
 } // namespace qor::tool

@@ -33,6 +33,7 @@ int main(int argc, char **argv)
     qor::tool::AddTransCommand(app);
     qor::tool::AddDateCommand(app);
     qor::tool::AddEncodeCommands(app);
+    qor::tool::AddStackCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &help) {

@@ -1,0 +1,70 @@
+// QorStackDump_test.cpp: stack dumps of the calling thread in both forms: the caller's frame first,
+// the test's own function and source line named (POSIX, where the test is built with debug
+// information), the verbose blocks, and the failures when the engine or the thread cannot be had.
+#include "QorChildProcess.h"
+#include "QorKnownDifference.h"
+#include "QorStackDump.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// Not inlined, so that it is the caller the dump names first.
+__attribute__((noinline)) std::string Dump(bool verbose)
+{
+    CQorString output("old text");
+    EXPECT_EQ(QorDumpStack(output, nullptr, verbose), S_OK);
+    return output.GetString();
+}
+
+TEST(QorStackDump, ShortFormNamesTheCallerFirst)
+{
+    const std::string text = Dump(false);
+    ASSERT_EQ(text.rfind("\n   ---Symbol---\n", 0), 0u) << "nothing before the heading:\n" << text;
+    EXPECT_EQ(text.find("symbols path"), std::string::npos);
+    EXPECT_EQ(text.find("Symbols loaded"), std::string::npos);
+    // The heading, then each frame on a line of its own after a line break.
+    const std::string first = text.substr(18, text.find('\n', 18) - 18);
+    EXPECT_EQ(first.rfind("   ", 0), 0u) << first;
+    EXPECT_EQ(first.find("QorDumpStack"), std::string::npos) << "the dump's own frame is skipped:\n" << text;
+    if (!::qor::test::OnPosixLayer())
+        return; // symbol names need debug information that the Windows build does not carry
+    EXPECT_EQ(first.rfind("   (anonymous namespace)::Dump +", 0), 0u) << "frame 1 is the caller:\n" << text;
+    EXPECT_NE(text.find("QorStackDump_ShortFormNamesTheCallerFirst_Test::TestBody"), std::string::npos) << text;
+    EXPECT_NE(text.find("QorStackDump_test.cpp("), std::string::npos) << "source lines:\n" << text;
+    EXPECT_NE(first.find(" - qorutil_tests["), std::string::npos) << "the module:\n" << text;
+}
+
+TEST(QorStackDump, VerboseFormHasPathModulesAndBlocks)
+{
+    const std::string text = Dump(true);
+    ASSERT_EQ(text.rfind("symbols path: ", 0), 0u) << text;
+    EXPECT_NE(text.find("Symbols loaded: \""), std::string::npos) << text;
+    EXPECT_NE(text.find("\n--# FV EIP----- RetAddr- FramePtr StackPtr Symbol\n\n  1 .. "), std::string::npos) << text;
+    EXPECT_NE(text.find("    Mod:  "), std::string::npos) << text;
+    EXPECT_NE(text.find("    Sym:  type: "), std::string::npos) << text;
+    if (!::qor::test::OnPosixLayer())
+        return;
+    EXPECT_NE(text.find("    Sig:  _ZN"), std::string::npos) << "the raw name is the mangled one:\n" << text;
+    EXPECT_NE(text.find("    Decl: (anonymous namespace)::Dump(bool)"), std::string::npos) << text;
+    EXPECT_NE(text.find("    Line: "), std::string::npos) << text;
+    EXPECT_EQ(text.find("StackWalk(): gle"), std::string::npos) << "the walk ends without an error:\n" << text;
+}
+
+TEST(QorStackDump, FailuresLeaveTheOutputAlone)
+{
+    EXPECT_EQ(::qor::test::RunChild("qor_stack_dumper", {}), 0);
+    QOR_POSIX_ONLY("only the POSIX layer can make the engine's loading fail on purpose");
+    EXPECT_EQ(::qor::test::RunChild("qor_stack_dumper", {"LoadLibraryA"}), 1);
+    EXPECT_EQ(::qor::test::RunChild("qor_stack_dumper", {"GetProcAddress"}), 2);
+
+    // Another thread's stack cannot be read from inside the process.
+    CQorString output("old text");
+    int other = 0;
+    EXPECT_EQ(QorDumpStack(output, &other, false), HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED));
+    EXPECT_STREQ(output, "old text");
+}
+
+} // namespace
