@@ -67,11 +67,3 @@ QORUTIL_API HRESULT WINAPI VarBstrFromDate(DATE dateIn, LCID lcid, ULONG dwFlags
 QORUTIL_API HRESULT WINAPI VarDateFromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, DATE *pdateOut);
 
 } // extern "C"
-
-extern "C" {
-
-// An MS-DOS date (bits 9-15 years since 1980, 5-8 month, 0-4 day) and time (11-15 hours, 5-10
-// minutes, 0-4 seconds / 2) as a FILETIME, without any time-zone conversion.
-QORUTIL_API BOOL WINAPI DosDateTimeToFileTime(WORD wFatDate, WORD wFatTime, LPFILETIME lpFileTime);
-
-} // extern "C"
