@@ -172,3 +172,17 @@ TEST(ALEngines, WriteFailureDuringDeflateIsTheEngineStatus)
     EXPECT_STREQ(packed.mStatus.GetStatusDetail(), engine.mStatus.GetStatusDetail());
 }
 #endif
+
+TEST(ALEngines, DamagedStreamEndsShortWithoutAnError)
+{
+    WriteBytes("plain.bin", SampleBytes(50000));
+    ALFileStorage plain("plain.bin"), packed("packed.bin");
+    ALDeflateCompressor().Compress(plain, packed);
+    DWORD crc = plain.GetCrc();
+    std::string stream = ReadBytes("packed.bin");
+    stream[stream.size() / 2] ^= 0x55;
+    WriteBytes("damaged.bin", stream);
+    ALFileStorage damaged("damaged.bin"), out("out.bin");
+    EXPECT_EQ(0, ALInflateDecompressor().Decompress(damaged, out)) << "the caller's CRC comparison finds the damage";
+    EXPECT_NE(crc, out.GetCrc());
+}

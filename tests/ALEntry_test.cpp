@@ -141,6 +141,8 @@ TEST(ALWildCardExpander, TokensQuotesLimitsAndRecursion)
     EXPECT_EQ((Names{"r/x.dat"}), Expand("r/*.dat")) << "a folder is never a name";
     EXPECT_EQ((Names{"r/x.dat", "r/s/y.dat", "r/s/t/z.dat"}), Expand("r/*.dat", true));
     EXPECT_EQ((Names{}), Expand("nowhere/*.txt", true));
+    EXPECT_EQ((Names{"a.txt", "d2.txt", "c,1.txt"}), Expand("\"a.txt\"\t\t,d2.txt,\"c,1.txt"))
+        << "an open quote runs to the end";
 
     ALCallbackMonitor monitor(Record, true);
     ALEntryList list(&monitor, ALPrototypeSet(ALFileStorage()).Add(ALDeflateCompressor()));
@@ -151,6 +153,30 @@ TEST(ALWildCardExpander, TokensQuotesLimitsAndRecursion)
     ASSERT_NE(nullptr, list.GetFirstEntry());
     EXPECT_EQ(AL_ENGINE_DEFLATE, list.GetFirstEntry()->GetCompressor()->GetEngineType());
     EXPECT_EQ(nullptr, list.GetFirstEntry()->GetDecompressor());
+}
+
+TEST(ALEntry, CommentsFlagsAndOperationReports)
+{
+    ALEntryList list;
+    ALEntry *entry = AddEntry(list, "notes.txt");
+    EXPECT_TRUE(entry->IsMarked());
+    EXPECT_FALSE(entry->IsEncrypted());
+    EXPECT_EQ(-1, entry->GetCompressedSize());
+    EXPECT_EQ(0xFFFFFFFFu, entry->GetCrc32());
+    EXPECT_EQ(0, entry->SetComment("first"));
+    EXPECT_STREQ("first", entry->GetComment());
+    EXPECT_EQ(0, entry->SetComment(nullptr));
+    EXPECT_EQ(nullptr, entry->GetComment());
+    ALEntry unlisted(list, nullptr, nullptr, nullptr);
+    EXPECT_EQ(entry, list.GetFirstEntry());
+    EXPECT_EQ(nullptr, list.GetNextEntry(entry)) << "an entry without storage stays out of the chain";
+
+    ALCallbackMonitor monitor(Record);
+    g_messages.clear();
+    for (int operation : {1, 2, 3, 4, 6})
+        monitor.ArchiveOperation(operation, nullptr, entry);
+    monitor.Message(AL_MESSAGE_SORTING, nullptr); // messages are off
+    EXPECT_EQ((Names{"notes.txt -1 -1", "notes.txt -1 -1", "notes.txt -1 -1"}), g_messages);
 }
 
 TEST(ALMonitors, PercentagesAndMessages)

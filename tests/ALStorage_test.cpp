@@ -1,6 +1,8 @@
 // ALStorage_test.cpp: file storages over real files: positions, values on disk byte for byte, folder
 // creation, the read-only fallback, the time stamp and attributes written back on close, renames and
 // their exact messages, and failing and short writes through the POSIX layer's fault switch.
+#include "ALCrc32.h"
+#include "ALEngine.h"
 #include "ALStorage.h"
 #include "QorPlatformHooks.h"
 #include "QorTestFiles.h"
@@ -225,3 +227,53 @@ TEST(ALFileStorage, FailingAndShortWritesReadsAndSeeks)
     }
 }
 #endif
+
+namespace {
+
+// Flips every byte as it is loaded: a stand-in for a decryption engine.
+class FlipBytes : public ALDecryptor {
+public:
+    FlipBytes() : ALDecryptor(0, "flip") {}
+    ALDecryptor *Clone(int) const override { return new FlipBytes; }
+    void Transform(unsigned char *bytes, LONG count) override
+    {
+        for (LONG i = 0; i < count; ++i)
+            bytes[i] = static_cast<unsigned char>(~bytes[i]);
+    }
+};
+
+} // namespace
+
+TEST(ALFileStorage, BytesAcrossBufferEdgesAndTheDecryptorBeforeTheCrc)
+{
+    ALFileStorage out("edges.bin");
+    ASSERT_EQ(0, out.Create());
+    for (int i = 0; i < 4095; ++i)
+        EXPECT_EQ(i & 0xFF, out.WriteChar(i));
+    out.WriteLittleEndianLong(0xA1B2C3D4); // straddles the first flush
+    EXPECT_EQ(4099, out.Tell());
+    out.Close();
+    std::string bytes = ReadBytes("edges.bin");
+    ASSERT_EQ(4099u, bytes.size());
+    EXPECT_EQ(std::string("\xFE\xD4\xC3\xB2\xA1", 5), bytes.substr(4094));
+
+    ALFileStorage in("edges.bin");
+    ASSERT_EQ(0, in.Open());
+    in.Seek(4095);
+    DWORD value = 0;
+    EXPECT_EQ(0, in.ReadLittleEndianLong(value));
+    EXPECT_EQ(0xA1B2C3D4u, value);
+    EXPECT_LT(in.ReadChar(), 0);
+    EXPECT_EQ(4099, in.Tell());
+
+    FlipBytes flip;
+    in.SetDecryptor(&flip);
+    in.Seek(4095);
+    in.InitCrc(0xFFFFFFFFu);
+    unsigned char flipped[4];
+    EXPECT_EQ(4, in.ReadBuffer(flipped, 8));
+    EXPECT_EQ(0x2B, flipped[0]); // ~0xD4
+    const unsigned char plain[] = {0x2B, 0x3C, 0x4D, 0x5E};
+    EXPECT_EQ(ALCrc32Update(0xFFFFFFFFu, plain, 4), in.GetCrc()) << "the CRC sees the decrypted bytes";
+    in.Close();
+}
