@@ -15,3 +15,4 @@
 #include "QorMd5.h"
 #include "QorGeometry.h"
 #include "QorStackDump.h"
+#include "QorSpyHelper.h"

@@ -35,5 +35,6 @@ void AddLocationsCommand(CLI::App &app);
 void AddLogCommand(CLI::App &app);
 void AddMd5Command(CLI::App &app);
 void AddStackCommand(CLI::App &app);
+void AddSpyCommand(CLI::App &app);
 
 } // namespace qor::tool

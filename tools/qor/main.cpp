@@ -31,6 +31,7 @@ int main(int argc, char **argv)
     qor::tool::AddLogCommand(app);
     qor::tool::AddMd5Command(app);
     qor::tool::AddStackCommand(app);
+    qor::tool::AddSpyCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &help) {
