@@ -26,3 +26,4 @@
 #include "ALStorage.h"
 #include "ALWildCard.h"
 #include "QorStackDump.h"
+#include "QorSpyHelper.h"

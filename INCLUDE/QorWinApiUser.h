@@ -1,4 +1,5 @@
-// QorWinApiUser.h: the rectangle functions of the Win32 user interface and MulDiv, as the POSIX
+// QorWinApiUser.h: the rectangle functions of the Win32 user interface and MulDiv, global atoms,
+// registered messages and the little of windows that messages between processes need, as the POSIX
 // platform layer provides them (Win32 names, signatures and rules). Included by QorWinApi.h.
 #pragma once
 
@@ -22,7 +23,22 @@ QORUTIL_API BOOL WINAPI UnionRect(LPRECT lprcDst, const RECT *lprcSrc1, const RE
 QORUTIL_API BOOL WINAPI SubtractRect(LPRECT lprcDst, const RECT *lprcSrc1, const RECT *lprcSrc2);
 
 // nNumber * nNumerator / nDenominator through a 64-bit product, rounded half away from zero; -1 when
-// the divisor is 0 or the result does not fit in 32 bits.
+// the divisor is 0 or the result lies outside -(2^31 - 1) to 2^31 - 1.
 QORUTIL_API int WINAPI MulDiv(int nNumber, int nNumerator, int nDenominator);
+
+// Global atoms: names of 1 to 255 bytes, counted; on POSIX the process's own table (see atom.cpp).
+QORUTIL_API ATOM WINAPI GlobalAddAtomA(LPCSTR lpString);
+QORUTIL_API ATOM WINAPI GlobalFindAtomA(LPCSTR lpString);
+QORUTIL_API ATOM WINAPI GlobalDeleteAtom(ATOM nAtom);
+QORUTIL_API UINT WINAPI GlobalGetAtomNameA(ATOM nAtom, LPSTR lpBuffer, int nSize);
+// Shares its identifiers and names with RegisterClipboardFormatA.
+QORUTIL_API UINT WINAPI RegisterWindowMessageA(LPCSTR lpString);
+
+// Windows exist on POSIX only as message windows of a process (QorMessageWindow.h); FindWindowA finds
+// them by title (the class must be null) and SendMessageA delivers to them and waits for the answer.
+typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+QORUTIL_API HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName);
+QORUTIL_API LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+QORUTIL_API BOOL WINAPI DestroyWindow(HWND hWnd);
 
 } // extern "C"

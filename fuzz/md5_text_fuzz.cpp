@@ -13,10 +13,11 @@ namespace {
 
 void CheckTextAssignment(const uint8_t *data, size_t size)
 {
-    const std::string text((const char *)data, size);
+    const std::string bytes((const char *)data, size);
+    const std::string text = bytes.c_str(); // what the assignment sees: the text up to a zero byte
     CQorMd5 md5(data, (unsigned int)size);
     const std::string before = (const char *)md5;
-    md5 = text.c_str();
+    md5 = bytes.c_str();
     const std::string after = (const char *)md5;
     std::string lower = text;
     for (char &ch : lower)

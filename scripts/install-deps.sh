@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config python3
   zlib1g-dev libsqlite3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev libdw-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
-  libssl-dev xvfb xauth
+  libssl-dev
 )
 packages+=(libcurl4-openssl-dev) # the peer of the URL-escaping benchmark
 missing=()

@@ -38,5 +38,6 @@ void AddTransCommand(CLI::App &app);
 void AddDateCommand(CLI::App &app);
 void AddEncodeCommands(CLI::App &app);
 void AddStackCommand(CLI::App &app);
+void AddSpyCommand(CLI::App &app);
 
 } // namespace qor::tool

@@ -34,6 +34,7 @@ int main(int argc, char **argv)
     qor::tool::AddDateCommand(app);
     qor::tool::AddEncodeCommands(app);
     qor::tool::AddStackCommand(app);
+    qor::tool::AddSpyCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &help) {

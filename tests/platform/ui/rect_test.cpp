@@ -105,7 +105,8 @@ TEST(Rect, MulDivRoundsHalfAwayFromZeroAndRefusesOverflow)
         {__LINE__, 3, 2, 0, -1}, // no divisor
         {__LINE__, INT_MAX, 2, 2, INT_MAX},       // the product needs 64 bits
         {__LINE__, INT_MAX, 2, 1, -1},            // the quotient does not fit
-        {__LINE__, INT_MIN, 1, 1, INT_MIN},
+        {__LINE__, INT_MIN, 1, 1, -1},            // the range is symmetric
+        {__LINE__, -INT_MAX, 1, 1, -INT_MAX},
         {__LINE__, 0x40000000, 0x40000000, 0x40000000, 0x40000000},
     };
     for (const auto &row : rows)

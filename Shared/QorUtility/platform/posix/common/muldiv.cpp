@@ -13,7 +13,8 @@ int WINAPI MulDiv(int nNumber, int nNumerator, int nDenominator)
     const uint64_t divisor = nDenominator < 0 ? (uint64_t)0 - (uint64_t)(int64_t)nDenominator : (uint64_t)nDenominator;
     // Half of the divisor added first rounds the quotient half away from zero.
     const uint64_t quotient = (magnitude + divisor / 2) / divisor;
-    if (quotient > (negative ? (uint64_t)INT32_MAX + 1 : (uint64_t)INT32_MAX))
+    // The range is symmetric: -2^31 does not fit either.
+    if (quotient > (uint64_t)INT32_MAX)
         return -1;
     return negative ? (int)(0 - (int64_t)quotient) : (int)quotient;
 }
