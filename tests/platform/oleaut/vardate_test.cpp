@@ -24,7 +24,7 @@ HRESULT Parse(const char *text, double &value, ULONG flags = 0)
 {
     std::basic_string<OLECHAR> wide(text, text + std::char_traits<char>::length(text));
     value = -7;
-    return VarDateFromStr(wide.c_str(), LOCALE_USER_DEFAULT, flags, &value);
+    return VarDateFromStr(&wide[0], LOCALE_USER_DEFAULT, flags, &value); // mingw declares it non-const
 }
 
 double ThisYears(int month, int day)
