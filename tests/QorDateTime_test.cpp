@@ -70,9 +70,9 @@ TEST(QorDateTime, SentinelAndConversionsIn)
     EXPECT_EQ(0, value.SetLocalFileTime(year2000));
     EXPECT_EQ(36526.0, (double)value);
     for (double outside : {-657435.0, 2958466.0, 1e10}) {
-        CQorDateTime far(outside);
-        EXPECT_EQ("-1--1--1 -1 -1:-1:-1", FieldsOf(far)) << outside;
-        EXPECT_EQ(CQorDateTime::Invalid, far.GetStatus()) << "a failed breakdown makes the value invalid";
+        CQorDateTime distant(outside);
+        EXPECT_EQ("-1--1--1 -1 -1:-1:-1", FieldsOf(distant)) << outside;
+        EXPECT_EQ(CQorDateTime::Invalid, distant.GetStatus()) << "a failed breakdown makes the value invalid";
     }
 }
 

@@ -64,7 +64,7 @@ qor_tool_test(trans_missing_file ARGS trans info EXIT 2 STDERR "^qor: .*file" ST
 # qor date: every form of a parsed text, patterns and pictures, bad input.
 qor_tool_test(date_help ARGS date --help EXIT 0 STDOUT "now.*parse.*format.*tz")
 qor_tool_test(date_parse ARGS date parse "3/29/2007 1:05 PM" EXIT 0
-  STDOUT "value        39170.545138888891\nstatus       valid\nfields       2007-3-29 13:5:0, weekday 4.*long date    Thursday, March 29, 2007\n.*weekday \\+ dt Thu 3/29/2007 1:05:00 PM\n$")
+  STDOUT "value        39170.5451388888[0-9]*\nstatus       valid\nfields       2007-3-29 13:5:0, weekday 4.*long date    Thursday, March 29, 2007\n.*weekday \\+ dt Thu 3/29/2007 1:05:00 PM\n$")
 qor_tool_test(date_parse_bad ARGS date parse "29.3.2007" EXIT 2 STDERR "^qor: '29.3.2007' is not a date or time" STDERR_LINES 1)
 qor_tool_test(date_format_number ARGS date format -1.25 EXIT 0 STDOUT "automation   12/29/1899 6:00:00 AM\n")
 qor_tool_test(date_format_pattern ARGS date format 2007-03-29 --pattern "%A %Y" EXIT 0 STDOUT "^Thursday 2007\n$")
