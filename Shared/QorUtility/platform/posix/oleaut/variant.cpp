@@ -27,12 +27,10 @@ HRESULT WINAPI VariantClear(VARIANTARG *pvarg)
     VARTYPE vt = pvarg->vt;
     if (!IsVariantType(vt))
         return DISP_E_BADVARTYPE;
+    HRESULT result = S_OK;
     if (vt & VT_ARRAY) {
-        if (!(vt & VT_BYREF)) {
-            HRESULT result = SafeArrayDestroy(pvarg->parray);
-            if (FAILED(result))
-                return result;
-        }
+        if (!(vt & VT_BYREF))
+            result = SafeArrayDestroy(pvarg->parray); // a locked array is left to its owner
     } else if (vt == VT_BSTR) {
         SysFreeString(pvarg->bstrVal);
     } else if ((vt == VT_UNKNOWN || vt == VT_DISPATCH) && pvarg->punkVal) {
@@ -40,6 +38,6 @@ HRESULT WINAPI VariantClear(VARIANTARG *pvarg)
     } else if (vt == VT_RECORD) {
         return E_NOTIMPL; // no record infos exist on this layer
     }
-    pvarg->vt = VT_EMPTY;
-    return S_OK;
+    pvarg->vt = VT_EMPTY; // even when the array could not be destroyed, as Windows does
+    return result;
 }
