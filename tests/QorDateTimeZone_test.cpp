@@ -1,6 +1,4 @@
-// QorDateTimeZone_test.cpp: FromUTC and ToUTC by the time-zone rule (European, North American and
-// southern rules, a zone without daylight saving, UTC), the transition days of 2007, round trips away
-// from the transitions, and RoundToNextMinute.
+// QorDateTimeZone_test.cpp: FromUTC and ToUTC under zone rules and their 2007 transitions; RoundToNextMinute.
 #include "QorDateTime.h"
 
 #include "QorKnownDifference.h"
@@ -74,9 +72,8 @@ TEST(QorDateTimeZone, MachinesZoneAndRounding)
 
     CQorDateTime value(2007, 3, 29, 10, 15, 20), late(2007, 12, 31, 23, 59, 1), invalid(5.0);
     value.RoundToNextMinute();
+    value.RoundToNextMinute(); // a whole minute stays
     EXPECT_EQ(CQorDateTime(2007, 3, 29, 10, 16, 0), value);
-    value.RoundToNextMinute();
-    EXPECT_EQ(CQorDateTime(2007, 3, 29, 10, 16, 0), value) << "a whole minute stays";
     late.RoundToNextMinute();
     EXPECT_NEAR(39448.0, (double)late, 1e-9) << "1 January 2008, to the rounding of the conversions";
     invalid.SetStatus(CQorDateTime::Invalid);
@@ -85,6 +82,5 @@ TEST(QorDateTimeZone, MachinesZoneAndRounding)
                               "Wine's SystemTimeToVariantTime takes 65535 hours as -1");
 
     CQorDateTime utcNow = CQorDateTime::GetCurrentUTCTime(), localNow = CQorDateTime::GetTickCount();
-    EXPECT_GE(utcNow.GetYear(), 2024);
-    EXPECT_LT(std::fabs((double)localNow - (double)utcNow), 1.1) << "local time is within a day of UTC";
+    EXPECT_TRUE(utcNow.GetYear() >= 2024 && std::fabs((double)localNow - (double)utcNow) < 1.1) << "within a day";
 }
