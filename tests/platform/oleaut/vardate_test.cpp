@@ -1,6 +1,4 @@
-// vardate_test.cpp: the automation texts of dates: VarBstrFromDate's forms (date and time left out
-// by value and by flag) and the texts VarDateFromStr reads or refuses. The same rows run against our
-// layer and against Wine's en-US.
+// vardate_test.cpp: VarBstrFromDate forms and the texts VarDateFromStr reads or refuses (same rows under Wine).
 #include "QorPlatform.h"
 
 #include "QorKnownDifference.h"
@@ -12,13 +10,7 @@
 
 namespace {
 
-std::string Narrow(BSTR text)
-{
-    std::string out;
-    for (UINT i = 0; text != nullptr && i < SysStringLen(text); ++i)
-        out += (char)text[i];
-    return out;
-}
+std::string Narrow(BSTR text) { return std::string(text, text + SysStringLen(text)); }
 
 HRESULT Parse(const char *text, double &value, ULONG flags = 0)
 {
@@ -54,13 +46,10 @@ TEST(VarBstrFromDate, LeavesOutDayZeroAndMidnight)
         {36526.5, VAR_FOURDIGITYEARS, "1/1/2000 12:00:00 PM"}, {2958466.0, 0, nullptr}, {-657435.0, 0, nullptr},
     };
     for (const auto &row : kRows) {
-        SCOPED_TRACE(row.value);
         BSTR text = nullptr;
         HRESULT result = VarBstrFromDate(row.value, LOCALE_USER_DEFAULT, row.flags, &text);
-        EXPECT_EQ(row.expected ? S_OK : E_INVALIDARG, result);
-        if (row.expected) {
-            EXPECT_EQ(row.expected, Narrow(text));
-        }
+        EXPECT_EQ(row.expected ? row.expected : "<refused>", result == S_OK ? Narrow(text) : "<refused>") << row.value;
+        EXPECT_TRUE(result == S_OK || result == E_INVALIDARG) << row.value;
         SysFreeString(text);
     }
     EXPECT_EQ(E_INVALIDARG, VarBstrFromDate(1.5, LOCALE_USER_DEFAULT, 0, nullptr));
@@ -72,16 +61,16 @@ TEST(VarDateFromStr, ReadsTheEnglishForms)
         const char *text;
         double value;
     } kRows[] = {
-        {"1/2/2000", 36527},  {"01/02/2000", 36527}, {"1/2/00", 36527}, {"1/2/99", 36162}, {"1/1/49", 54424},
-        {"1/1/50", 18264}, {"1/2/099", 36162},    {"1-2-99", 36162},     {"99-1-2", 36162}, {"2000-01-02", 36527}, {"2000/1/2", 36527},
-        {"13/1/2000", 36538}, {"1/13/2000", 36538},  {"2000-13-01", 36538}, {"31 12 1999", 36525},
-        {"1999 12 31", 36525}, {"2 2 2000", 36558},  {"1/2/100", -657433}, {"12/30/1899", 0},
+        {"1/2/2000", 36527}, {"01/02/2000", 36527}, {"1/2/00", 36527}, {"1/2/99", 36162}, {"1/1/49", 54424},
+        {"1/1/50", 18264}, {"1/2/099", 36162}, {"1-2-99", 36162}, {"99-1-2", 36162}, {"2000-01-02", 36527},
+        {"2000/1/2", 36527}, {"13/1/2000", 36538}, {"1/13/2000", 36538}, {"2000-13-01", 36538}, {"31 12 1999", 36525},
+        {"1999 12 31", 36525}, {"2 2 2000", 36558}, {"1/2/100", -657433}, {"12/30/1899", 0},
         {"January 2, 2000", 36527}, {"Jan 2 2000", 36527}, {"2 Jan 2000", 36527}, {"2-Jan-2000", 36527},
-        {"2000 Jan 2", 36527}, {"jan 2 2000", 36527}, {"JANUARY 2 2000", 36527}, {"Jan 2000", 36526}, {"2000/1", 36526}, {"Jan 45", 52963},
-        {"Monday, January 02, 2000", 36527}, // the weekday name is not checked
-        {"10:30", 0.4375},    {"10:30 PM", 0.9375},  {"10PM", 22 / 24.0}, {"5:3", 0.21041666666666667},
-        {"12:00 AM", 0},      {"12:00 PM", 0.5},     {"10:30:15 pm", 0.93767361111111114},
-        {"1/2/2000 13:00 PM", 36527 + 13 / 24.0},   // PM after 12 o'clock changes nothing
+        {"2000 Jan 2", 36527}, {"jan 2 2000", 36527}, {"JANUARY 2 2000", 36527}, {"Jan 2000", 36526},
+        {"2000/1", 36526}, {"Jan 45", 52963}, {"Monday, January 02, 2000", 36527}, // the weekday name is not checked
+        {"10:30", 0.4375}, {"10:30 PM", 0.9375}, {"10PM", 22 / 24.0}, {"5:3", 0.21041666666666667}, {"12:00 AM", 0},
+        {"12:00 PM", 0.5}, {"10:30:15 pm", 0.93767361111111114},
+        {"1/2/2000 13:00 PM", 36527 + 13 / 24.0}, // PM after 12 o'clock changes nothing
         {"12/29/1899 6:00 AM", -1.25}, {"10:30 PM 1/2/2000", 36527.9375}, {"1/2/2000,10:30", 36527.4375},
         {" 1/2/2000\t10:30 ", 36527.4375}, {"Jan 2, 2000 10:30 AM", 36527.4375},
         {"2000-01-02 10:30:15", 36527.437673611108},
@@ -91,15 +80,11 @@ TEST(VarDateFromStr, ReadsTheEnglishForms)
         EXPECT_EQ(S_OK, Parse(row.text, value)) << row.text;
         EXPECT_DOUBLE_EQ(row.value, value) << row.text;
     }
-    double value;
-    for (const char *text : {"1/2", "Jan 2", "2 Jan"}) {
-        EXPECT_EQ(S_OK, Parse(text, value)) << text;
-        EXPECT_EQ(ThisYears(1, 2), value) << text << ": this year";
-    }
-    EXPECT_EQ(S_OK, Parse("1/2/2000 10:30", value, VAR_TIMEVALUEONLY));
-    EXPECT_EQ(0.4375, value);
-    EXPECT_EQ(S_OK, Parse("1/2/2000 10:30", value, VAR_DATEVALUEONLY));
-    EXPECT_EQ(36527, value);
+    double value, timeOnly, dateOnly;
+    for (const char *text : {"1/2", "Jan 2", "2 Jan"})
+        EXPECT_TRUE(Parse(text, value) == S_OK && value == ThisYears(1, 2)) << text << ": this year";
+    EXPECT_TRUE(Parse("1/2/2000 10:30", timeOnly, VAR_TIMEVALUEONLY) == S_OK && timeOnly == 0.4375);
+    EXPECT_TRUE(Parse("1/2/2000 10:30", dateOnly, VAR_DATEVALUEONLY) == S_OK && dateOnly == 36527);
 }
 
 TEST(VarDateFromStr, RefusesWhatIsNoDate)
