@@ -56,9 +56,7 @@ TEST(QorMd5, BinaryAndTextForms)
     copy = *digest;
     EXPECT_STREQ((const char *)copy, kAbc);
     EXPECT_EQ(copy.Update(Bytes("x"), 1), E_ACCESSDENIED) << "an assigned digest ends any computation";
-    EXPECT_EQ(CQorMd5::m_Padding[0], 0x80);
-    for (int i = 1; i < 64; ++i)
-        ASSERT_EQ(CQorMd5::m_Padding[i], 0) << "byte " << i;
+    EXPECT_EQ(std::string((const char *)CQorMd5::m_Padding, 64), "\x80" + std::string(63, '\0'));
 
     md5 = "900150983CD24FB0D6963F7D28E17F72";
     EXPECT_STREQ((const char *)md5, kAbc) << "upper case is read, lower case written";
@@ -79,15 +77,11 @@ TEST(QorMd5, OperationsOutsideAComputationAreRefused)
 {
     CQorMd5 md5;
     EXPECT_STREQ((const char *)md5, "") << "a new object holds no digest";
-    EXPECT_EQ(md5.Update(Bytes("abc"), 3), E_ACCESSDENIED);
-    EXPECT_EQ(md5.Final(), E_ACCESSDENIED);
+    EXPECT_TRUE(md5.Update(Bytes("abc"), 3) == E_ACCESSDENIED && md5.Final() == E_ACCESSDENIED) << "before Init";
     md5.Init();
-    EXPECT_EQ(md5.Update(nullptr, 0), S_OK);
-    EXPECT_EQ(md5.Update(nullptr, 5), E_INVALIDARG);
-    EXPECT_EQ(md5.Update(Bytes("abc"), 3), S_OK);
-    EXPECT_EQ(md5.Final(), S_OK);
-    EXPECT_EQ(md5.Final(), E_ACCESSDENIED) << "a second Final";
-    EXPECT_EQ(md5.Update(Bytes("d"), 1), E_ACCESSDENIED) << "Update after Final";
+    EXPECT_TRUE(md5.Update(nullptr, 0) == S_OK && md5.Update(nullptr, 5) == E_INVALIDARG);
+    EXPECT_TRUE(md5.Update(Bytes("abc"), 3) == S_OK && md5.Final() == S_OK);
+    EXPECT_TRUE(md5.Final() == E_ACCESSDENIED && md5.Update(Bytes("d"), 1) == E_ACCESSDENIED) << "after Final";
     EXPECT_STREQ((const char *)md5, kAbc) << "refusals changed nothing";
     CQorMd5 running; // another object's digest bytes are taken whatever its state: Init zeroes them
     running.Init();
