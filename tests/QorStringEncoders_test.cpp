@@ -17,7 +17,6 @@ std::string Escape(unsigned char code) { return {'%', "0123456789ABCDEF"[code >>
 TEST(QorStringUrl, EveryByteInBothModes)
 {
     const std::string textModeEscapes = " \"#%&'+/:;<=>?@[\\]^`{|}~";
-    ASSERT_EQ(24u, textModeEscapes.size());
     for (int code = 1; code < 256; ++code) {
         bool alnum = code < 128 && isalnum(code), inMap = textModeEscapes.find((char)code) != std::string::npos;
         std::string plain(1, (char)code);
