@@ -1,7 +1,5 @@
-// QorFileTransCrash_test.cpp: the transactional file under failures and crashes: every platform call
-// of a commit and of a recovery made to fail in turn, a simulated power loss at every such call, and a
-// child process killed at random moments. Afterwards the file always holds its old bytes, or its new
-// bytes where the commit reported success, never a mix.
+// QorFileTransCrash_test.cpp: every platform call of a commit and a recovery failing in turn, a power loss
+// at each, and killed writers: the file always holds its old bytes, or its new ones after a success.
 #include "QorChildProcess.h"
 #include "QorFileTrans.h"
 #include "QorKnownDifference.h"
@@ -30,8 +28,8 @@ namespace {
 // A 300-byte file; the transaction changes 10..29 and 100..129 and grows the file to 330 bytes.
 const std::string kOld = [] {
     std::string bytes;
-    while (bytes.size() < 300)
-        bytes += (char)('a' + bytes.size() % 26);
+    for (int i = 0; i < 300; ++i)
+        bytes += (char)('a' + i % 26);
     return bytes;
 }();
 const std::string kNew = std::string(kOld).replace(10, 20, 20, '1').replace(100, 30, 30, '2').append(30, '3');
@@ -75,19 +73,15 @@ void ExpectReopenedAs(const std::string &expected, const std::string &context)
     EXPECT_FALSE(JournalLeft()) << context;
 }
 
-// Runs the commit (or the roll-back at opening) with `arm(n)` making its n-th call fail, for n = 1,
-// 2, ... until `disarm(n)` says that no call failed any more.
+// Runs the commit (or the roll-back at opening) with `arm(n)` failing its n-th call, until `disarm(n)` says none failed.
 void AtEveryCall(bool recovery, const std::function<void(unsigned)> &arm, const std::function<bool(unsigned)> &disarm,
                  const std::string &what)
 {
     for (unsigned nth = 1;; ++nth) {
         HRESULT result;
-        if (recovery)
-            LeaveCompleteJournal();
         {
             CQorFileTrans file;
-            if (!recovery)
-                StartTransaction(file);
+            recovery ? LeaveCompleteJournal() : StartTransaction(file);
             arm(nth);
             result = recovery ? file.Open(DataPath().c_str()) : file.CommitTrans();
         }
@@ -105,13 +99,12 @@ TEST(QorFileTransCrash, EveryFailingPlatformCallLeavesOldOrNewBytes)
 {
     QOR_POSIX_ONLY("faults are injected through the POSIX layer's hooks");
 #if !defined(_WIN32)
-    struct Row {
-        const char *function;
-        DWORD error; // ERROR_SUCCESS: a short write without an error
-    } rows[] = {{"CreateFileA", ERROR_ACCESS_DENIED}, {"WriteFile", ERROR_DISK_FULL}, {"WriteFile", ERROR_SUCCESS},
-                {"SetFilePointer", ERROR_INVALID_PARAMETER}, {"ReadFile", ERROR_READ_FAULT},
-                {"FlushFileBuffers", ERROR_WRITE_FAULT}, {"SetEndOfFile", ERROR_DISK_FULL}, {"DeleteFileA", ERROR_ACCESS_DENIED}};
-    for (const Row &row : rows)
+    // ERROR_SUCCESS: a short write without an error
+    struct { const char *function; DWORD error; } rows[] = {{"CreateFileA", ERROR_ACCESS_DENIED},
+        {"WriteFile", ERROR_DISK_FULL}, {"WriteFile", ERROR_SUCCESS}, {"SetFilePointer", ERROR_INVALID_PARAMETER},
+        {"ReadFile", ERROR_READ_FAULT}, {"FlushFileBuffers", ERROR_WRITE_FAULT}, {"SetEndOfFile", ERROR_DISK_FULL},
+        {"DeleteFileA", ERROR_ACCESS_DENIED}};
+    for (const auto &row : rows)
         for (bool recovery : {false, true})
             AtEveryCall(
                 recovery, [&](unsigned nth) { QorInjectFault(row.function, nth, row.error); },
@@ -137,8 +130,7 @@ TEST(QorFileTransCrash, PowerLossAtEveryCallOfCommitAndRecovery)
 #endif
 }
 
-// A child commits generation after generation and is killed at random moments; every time, the file
-// it leaves opens (rolled back) as one whole generation.
+// A child commits generation after generation, killed at random moments: its file opens as one whole generation.
 TEST(QorFileTransCrash, KilledWritersLeaveOneWholeGeneration)
 {
     std::string path = PathOf("killed.db");

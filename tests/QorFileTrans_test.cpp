@@ -1,5 +1,5 @@
-// QorFileTrans_test.cpp: the transactional file's ranges (merge rules, search), reads through ranges,
-// gaps and the disk, logical seeks, the state machine, journal names, the journal's bytes and recovery.
+// QorFileTrans_test.cpp: the transactional file's ranges, reads through ranges, gaps and the disk, logical
+// seeks, the state machine, journal names, the journal's bytes and recovery.
 #include "QorFileTrans.h"
 #include "QorTestFiles.h"
 
@@ -19,8 +19,7 @@ namespace {
 using Ranges = std::vector<std::pair<DWORD, std::string>>;
 
 // Opens the protected parts, and keeps the journal as it is when the commit flushes the data file.
-class ProbedFile : public CQorFileTrans {
-public:
+struct ProbedFile : CQorFileTrans {
     using CQorFileTrans::BSearch;
     using CQorFileTrans::IncompleteTransaction;
     using CQorFileTrans::SeekMem;
@@ -44,16 +43,16 @@ public:
 std::string Digits(size_t count)
 {
     std::string bytes;
-    while (bytes.size() < count)
-        bytes += (char)('0' + bytes.size() % 10);
+    for (size_t i = 0; i < count; ++i)
+        bytes += (char)('0' + i % 10);
     return bytes;
 }
 
-HRESULT WriteAt(CQorFileTrans &file, DWORD offset, const std::string &bytes)
+void WriteAt(CQorFileTrans &file, DWORD offset, const std::string &bytes)
 {
     DWORD done = 0;
     file.Seek((LONG)offset, FILE_BEGIN);
-    return file.Write(bytes.data(), (DWORD)bytes.size(), &done);
+    file.Write(bytes.data(), (DWORD)bytes.size(), &done);
 }
 
 std::string ReadAt(CQorFileTrans &file, DWORD offset, DWORD count, HRESULT *result)
@@ -132,14 +131,10 @@ TEST(QorFileTrans, ReadsSeeRangesOverTheFileAndGapsAsZerosAndSeeksAreLogical)
     EXPECT_EQ("", ReadAt(file, 104, 5, &result));
     EXPECT_EQ(S_FALSE, result);
 
-    struct Row {
-        LONG distance;
-        DWORD method;
-        HRESULT result;
-        DWORD offset;
-    } seeks[] = {{5, FILE_END, S_OK, 99}, {105, FILE_END, E_INVALIDARG, 99}, {-9, FILE_CURRENT, S_OK, 90},
-                 {7, 9, S_OK, 90}, {200, FILE_BEGIN, S_OK, 200}}; // logical size 104; beyond it is allowed
-    for (const Row &row : seeks) {
+    // Logical size 104; beyond it is allowed.
+    struct { LONG distance; DWORD method; HRESULT result; DWORD offset; } seeks[] = {{5, FILE_END, S_OK, 99},
+        {105, FILE_END, E_INVALIDARG, 99}, {-9, FILE_CURRENT, S_OK, 90}, {7, 9, S_OK, 90}, {200, FILE_BEGIN, S_OK, 200}};
+    for (const auto &row : seeks) {
         EXPECT_EQ(row.result, file.Seek(row.distance, row.method)) << row.distance;
         EXPECT_EQ(row.offset, file.Offset()) << row.distance;
     }
@@ -148,22 +143,20 @@ TEST(QorFileTrans, ReadsSeeRangesOverTheFileAndGapsAsZerosAndSeeksAreLogical)
 TEST(QorFileTrans, StateMachineRefusesWhatItsStateForbids)
 {
     ProbedFile file;
-    EXPECT_EQ(E_FAIL, file.BeginTrans()); // closed
-    EXPECT_EQ(E_FAIL, file.CommitTrans());
-    EXPECT_EQ(E_FAIL, file.AbortTrans());
+    std::vector<HRESULT> closed = {file.BeginTrans(), file.CommitTrans(), file.AbortTrans()};
+    EXPECT_EQ(std::vector<HRESULT>(3, E_FAIL), closed);
     OpenInTransaction(file, "states.db", Digits(30));
     EXPECT_EQ(E_FAIL, file.BeginTrans());
-    // A failed commit keeps the ranges and refuses reads, writes and commits until aborted.
+    // A failed commit rolls back (the journal goes), keeps the ranges and refuses all but an abort.
     WriteAt(file, 3, "new");
     file.m_failFlush = true;
     EXPECT_EQ(E_FAIL, file.CommitTrans());
-    EXPECT_FALSE(file.IncompleteTransaction()); // rolled back: the journal is gone
-    char byte;
+    EXPECT_FALSE(file.IncompleteTransaction());
+    char one;
     DWORD done;
-    EXPECT_EQ(E_FAIL, file.Read(&byte, 1, &done));
-    EXPECT_EQ(E_FAIL, file.Write("x", 1, &done));
-    EXPECT_EQ(E_FAIL, file.CommitTrans());
-    EXPECT_EQ(E_FAIL, file.BeginTrans());
+    std::vector<HRESULT> refused = {file.Read(&one, 1, &done), file.Write("x", 1, &done), file.CommitTrans(),
+                                    file.BeginTrans()};
+    EXPECT_EQ(std::vector<HRESULT>(4, E_FAIL), refused);
     EXPECT_EQ(S_OK, file.AbortTrans());
     EXPECT_EQ(E_FAIL, file.AbortTrans());
     auto dropped = std::make_unique<ProbedFile>(); // destroyed in a transaction: aborted
@@ -176,7 +169,7 @@ TEST(QorFileTrans, StateMachineRefusesWhatItsStateForbids)
 TEST(QorFileTrans, JournalNameDropsOnlyTheFileNamesExtension)
 {
     const char *rows[][2] = {{"D:\\data\\notes.db", "D:\\data\\notes.qrn"}, {"D:\\data\\notes", "D:\\data\\notes.qrn"},
-                             {"D:\\dir.old\\file", "D:\\dir.old\\file.qrn"}, {"a.b.c", "a.b.qrn"}, {"file.", "file.qrn"}};
+        {"D:\\dir.old\\file", "D:\\dir.old\\file.qrn"}, {"a.b.c", "a.b.qrn"}, {"file.", "file.qrn"}};
     for (auto &row : rows) {
         CQorFileTrans file;
         file.SetNames(row[0]);
@@ -199,8 +192,7 @@ TEST(QorFileTrans, CommitJournalsOldBytesAndWritesNewOnes)
     EXPECT_EQ(now, ReadBytes(PathOf("commit.db")));
     EXPECT_EQ(35u, file.Offset()); // the handle's own pointer, left by the last write
 
-    // Committing nothing makes no journal; a transaction that grows the file journals only the old
-    // bytes the file had.
+    // Committing nothing makes no journal; growing the file journals only the old bytes it had.
     file.m_journalAtFlush = "none";
     ASSERT_EQ(S_OK, file.BeginTrans());
     EXPECT_EQ(S_OK, file.CommitTrans());
@@ -217,22 +209,15 @@ TEST(QorFileTrans, RecoveryRollsBackCompleteJournalsAndDropsOthers)
     std::string data = PathOf("restore.db"), journal = PathOf("restore.qrn");
     std::string records = Le32(10) + Le32(10) + "abcdefghij" + Le32(30) + Le32(5) + "vwxyz";
     auto header = [](DWORD length, DWORD maxBlock) { return Le32(16) + Le32(100) + Le32(length) + Le32(maxBlock); };
-    struct Row {
-        std::string journal;
-        size_t dataSize;
-        HRESULT result; // of opening
-        bool rolledBack;
-    } rows[] = {
-        {"", 120, S_OK, false},                                  // empty: incomplete, deleted
-        {header(47, 10).substr(0, 11), 120, S_OK, false},        // cut inside the length field
-        {header(0, 10) + records, 120, S_OK, false},             // never completed
-        {header(47, 10) + records, 120, S_OK, true},             // grown file cut back to 100
-        {header(47, 10) + records, 90, S_OK, true},              // shrunk file lengthened to 100
-        {header(60, 10) + records, 120, E_UNEXPECTED, false},    // a record head cut short
-        {header(47, 10) + records.substr(0, 24), 120, E_UNEXPECTED, false}, // record data cut short
-        {header(47, 4) + records, 120, E_UNEXPECTED, false},     // a record longer than ulMaxBlock
-    };
-    for (const Row &row : rows) {
+    // Rows: empty, cut inside the length field, never completed (all incomplete: deleted); complete over a
+    // grown and a shrunk file (back to 100 bytes); a record head cut short, record data cut short, a record
+    // longer than ulMaxBlock. result: of opening.
+    struct { std::string journal; size_t dataSize; HRESULT result; bool rolledBack; } rows[] = {
+        {"", 120, S_OK, false}, {header(47, 10).substr(0, 11), 120, S_OK, false}, {header(0, 10) + records, 120, S_OK, false},
+        {header(47, 10) + records, 120, S_OK, true}, {header(47, 10) + records, 90, S_OK, true},
+        {header(60, 10) + records, 120, E_UNEXPECTED, false}, {header(47, 10) + records.substr(0, 24), 120, E_UNEXPECTED, false},
+        {header(47, 4) + records, 120, E_UNEXPECTED, false}};
+    for (const auto &row : rows) {
         SCOPED_TRACE(&row - rows);
         WriteBytes(data, std::string(row.dataSize, '#'));
         WriteBytes(journal, row.journal);

@@ -1,6 +1,4 @@
-// QorStringEncoders_test.cpp: CQorString's encoders byte for byte: URL escaping in both modes over all
-// 256 bytes and its decoding, the URL prefixes, quoting, HTML entities and tag stripping, the
-// hexadecimal form, text replacement and the named-parameter formatter.
+// QorStringEncoders_test.cpp: CQorString's encoders byte for byte: URL, quoting, HTML, hex, replace, parameters.
 #include "QorStringProbe.h"
 
 #include <gtest/gtest.h>
@@ -12,22 +10,15 @@
 namespace {
 
 std::string TextOf(const CQorString &s) { return std::string(s.GetString(), (size_t)s.GetLength()); }
-
-std::string Escape(unsigned char code)
-{
-    const char *digits = "0123456789ABCDEF";
-    return std::string{'%', digits[code >> 4], digits[code & 15]};
-}
+std::string Escape(unsigned char code) { return {'%', "0123456789ABCDEF"[code >> 4], "0123456789ABCDEF"[code & 15]}; }
 
 } // namespace
 
 TEST(QorStringUrl, EveryByteInBothModes)
 {
     const std::string textModeEscapes = " \"#%&'+/:;<=>?@[\\]^`{|}~";
-    ASSERT_EQ(24u, textModeEscapes.size());
     for (int code = 1; code < 256; ++code) {
-        bool alnum = code < 128 && isalnum(code);
-        bool inMap = textModeEscapes.find((char)code) != std::string::npos;
+        bool alnum = code < 128 && isalnum(code), inMap = textModeEscapes.find((char)code) != std::string::npos;
         std::string plain(1, (char)code);
         for (bool binary : {false, true}) {
             CQorString s(plain.c_str());
@@ -36,8 +27,7 @@ TEST(QorStringUrl, EveryByteInBothModes)
             EXPECT_EQ(escaped ? Escape((unsigned char)code) : plain, TextOf(s)) << "code " << code << " binary " << binary;
         }
     }
-    char out[3 * 4 + 1];
-    char *end = out;
+    char out[3 * 4 + 1], *end = out;
     const unsigned char bytes[] = {0, 'a', 0xE9, '+'};
     EXPECT_EQ(S_OK, CQorString::URLEncode(true, bytes, 4, end));
     EXPECT_STREQ("%00a%E9%2B", out) << "the static form takes a zero code as any other";
@@ -46,21 +36,11 @@ TEST(QorStringUrl, EveryByteInBothModes)
 
 TEST(QorStringUrl, Decoding)
 {
-    struct Row {
-        const char *text;
-        HRESULT result;
-        std::string decoded; // the text afterwards: the old one on failure
-    } rows[] = {
-        {"%4a%4A", S_OK, "JJ"},
-        {"%zz", S_OK, "\x53"},             // no check for hexadecimal digits: 16 * 35 + 35, kept to 8 bits
-        {"a+b%20c", S_OK, "a+b c"},        // '+' stays
-        {"x%00y", S_OK, std::string("x\0y", 3)}, // a zero code stays inside the text
-        {"%E9%", E_FAIL, "%E9%"},
-        {"50%", E_FAIL, "50%"},
-        {"50%4", E_FAIL, "50%4"},
-        {"", S_OK, ""},
-    };
-    for (const Row &row : rows) {
+    // decoded: the text afterwards (the old one on failure); "%zz" is 16 * 35 + 35 kept to 8 bits
+    struct { const char *text; HRESULT result; std::string decoded; } rows[] = {
+        {"%4a%4A", S_OK, "JJ"}, {"%zz", S_OK, "\x53"}, {"a+b%20c", S_OK, "a+b c"}, {"x%00y", S_OK, std::string("x\0y", 3)},
+        {"%E9%", E_FAIL, "%E9%"}, {"50%", E_FAIL, "50%"}, {"50%4", E_FAIL, "50%4"}, {"", S_OK, ""}};
+    for (const auto &row : rows) {
         CQorString s(row.text), shared(s);
         EXPECT_EQ(row.result, s.URLDecode()) << row.text;
         EXPECT_EQ(row.decoded, TextOf(s)) << row.text;
@@ -70,8 +50,7 @@ TEST(QorStringUrl, Decoding)
         unsigned char out[16] = {};
         int outLength = -1;
         EXPECT_EQ(row.result, probe.URLDecode(out, outLength)) << row.text;
-        std::string expected = row.result == S_OK ? row.decoded : "";
-        EXPECT_EQ(expected, std::string((char *)out, (size_t)outLength)) << row.text;
+        EXPECT_EQ(row.result == S_OK ? row.decoded : "", std::string((char *)out, (size_t)outLength)) << row.text;
         EXPECT_STREQ(row.text, probe) << "the buffer form leaves the text";
         EXPECT_TRUE(!*row.text || probe.Block() != holder.Block()) << "but makes the block private";
     }
@@ -79,19 +58,11 @@ TEST(QorStringUrl, Decoding)
 
 TEST(QorStringUrl, SchemeHostAndPath)
 {
-    struct Row {
-        const char *url;
-        const char *host; // null: E_INVALIDARG
-        const char *path;
-    } rows[] = {
-        {"x://h/d/f", "x://h", "x://h/d/"},
-        {"x://h", "x://h", "x://h/"},
-        {"http://a.b/", "http://a.b", "http://a.b/"},
-        {"/a/b://c", "/a/b://c", "/a/b://c/"}, // a '/' before "://" does not count
-        {"host/path", nullptr, nullptr},
-        {"", nullptr, nullptr},
-    };
-    for (const Row &row : rows) {
+    // null host and path: E_INVALIDARG; a '/' before "://" does not count
+    struct { const char *url, *host, *path; } rows[] = {
+        {"x://h/d/f", "x://h", "x://h/d/"}, {"x://h", "x://h", "x://h/"}, {"http://a.b/", "http://a.b", "http://a.b/"},
+        {"/a/b://c", "/a/b://c", "/a/b://c/"}, {"host/path", nullptr, nullptr}, {"", nullptr, nullptr}};
+    for (const auto &row : rows) {
         CQorString url(row.url), host("kept"), path("kept");
         EXPECT_EQ(row.host ? S_OK : E_INVALIDARG, url.UrlSchemeHostname(host)) << row.url;
         EXPECT_EQ(row.path ? S_OK : E_INVALIDARG, url.UrlSchemeHostnamePath(path)) << row.url;
@@ -103,30 +74,15 @@ TEST(QorStringUrl, SchemeHostAndPath)
 TEST(QorStringQuote, Rules)
 {
     enum Op { Sql, Unsql, Backslash, Unbackslash, Quotes, AmpQuotes };
-    struct Row {
-        Op op;
-        const char *text;
-        const char *expected;
-        HRESULT result;
-    } rows[] = {
-        {Sql, "it's", "it''s", S_OK},
-        {Sql, "''", "''''", S_OK},
-        {Sql, "none", "none", S_OK},
-        {Sql, "", "", S_FALSE},
-        {Unsql, "it''s", "it's", S_OK},
-        {Unsql, "a'b", "ab", S_OK},          // a lone quote before a character goes
-        {Unsql, "ab'", "ab'", S_OK},         // a quote at the very end stays
-        {Unsql, "''''", "''", S_OK},         // the character behind a removed quote is literal
-        {Unsql, "'''", "''", S_OK},
-        {Unsql, "", "", S_FALSE},
-        {Backslash, "say \"hi\\\"", "say \\\"hi\\\\\\\"", S_OK}, // before each quote, and doubles each backslash
-        {Unbackslash, "say \\\"hi\\\\\\\"", "say \"hi\\\"", S_OK},
-        {Quotes, "", "\"\"", S_OK},
-        {Quotes, "a b", "\"a b\"", S_OK},
-        {AmpQuotes, "x", "&quot;x&quot;", S_OK},
-        {AmpQuotes, "", "&quot;&quot;", S_OK},
-    };
-    for (const Row &row : rows) {
+    // Unsql: a lone quote before a character goes, one at the very end stays, the one behind it is literal
+    struct { Op op; const char *text, *expected; HRESULT result; } rows[] = {
+        {Sql, "it's", "it''s", S_OK}, {Sql, "''", "''''", S_OK}, {Sql, "none", "none", S_OK}, {Sql, "", "", S_FALSE},
+        {Unsql, "it''s", "it's", S_OK}, {Unsql, "a'b", "ab", S_OK}, {Unsql, "ab'", "ab'", S_OK},
+        {Unsql, "''''", "''", S_OK}, {Unsql, "'''", "''", S_OK}, {Unsql, "", "", S_FALSE},
+        {Backslash, "say \"hi\\\"", "say \\\"hi\\\\\\\"", S_OK}, {Unbackslash, "say \\\"hi\\\\\\\"", "say \"hi\\\"", S_OK},
+        {Quotes, "", "\"\"", S_OK}, {Quotes, "a b", "\"a b\"", S_OK},
+        {AmpQuotes, "x", "&quot;x&quot;", S_OK}, {AmpQuotes, "", "&quot;&quot;", S_OK}};
+    for (const auto &row : rows) {
         CQorString s(row.text), shared(s);
         HRESULT result = E_NOTIMPL;
         switch (row.op) {
@@ -161,16 +117,10 @@ TEST(QorStringQuote, BlockSizes)
 
 TEST(QorStringHtml, EncodeAndDecode)
 {
-    struct Row {
-        const char *text;
-        const char *encoded;
-        const char *encodedNbsp;
-    } encodeRows[] = {
+    struct { const char *text, *encoded, *encodedNbsp; } encodeRows[] = {
         {"a<b & \"c\"", "a&lt;b &amp; &quot;c&quot;", "a&lt;b&nbsp;&amp;&nbsp;&quot;c&quot;"},
-        {"plain text", "plain text", "plain&nbsp;text"},
-        {"'>'", "'&gt;'", "'&gt;'"},
-    };
-    for (const Row &row : encodeRows) {
+        {"plain text", "plain text", "plain&nbsp;text"}, {"'>'", "'&gt;'", "'&gt;'"}};
+    for (const auto &row : encodeRows) {
         CQorString s(row.text), nbsp(row.text);
         EXPECT_EQ(S_OK, s.HtmlEncode(false));
         EXPECT_EQ(S_OK, nbsp.HtmlEncode(true));
@@ -183,18 +133,11 @@ TEST(QorStringHtml, EncodeAndDecode)
     untouched.HtmlEncode(true);
     EXPECT_EQ(holder.Block(), untouched.Block()) << "nothing to replace: the block stays shared";
 
-    struct {
-        const char *text;
-        std::string decoded;
-    } decodeRows[] = {
-        {"&lt;x&gt; &amp;amp;", "<x> &amp;"}, // one pass: the result is not decoded again
-        {"&#065;B", "AB"},
-        {"&#65;B", "A"},              // the reference is taken as six characters, "&#65;B" whole
-        {"&#193;x", "Ax"},            // modulo 128
-        {"&#65", "A"},                // cut short by the end of the text
-        {"&copy; &LT; &", "&copy; &LT; &"}, // unlisted and wrong-case entities stay
-        {"&nbsp;&quot;", " \""},
-    };
+    // One pass; a reference is six characters ("&#65;B" whole), modulo 128, cut short by the end;
+    // unlisted and wrong-case entities stay.
+    struct { const char *text; std::string decoded; } decodeRows[] = {
+        {"&lt;x&gt; &amp;amp;", "<x> &amp;"}, {"&#065;B", "AB"}, {"&#65;B", "A"}, {"&#193;x", "Ax"}, {"&#65", "A"},
+        {"&copy; &LT; &", "&copy; &LT; &"}, {"&nbsp;&quot;", " \""}};
     for (const auto &row : decodeRows) {
         CQorString s(row.text);
         EXPECT_EQ(S_OK, s.HtmlDecode());
@@ -204,27 +147,13 @@ TEST(QorStringHtml, EncodeAndDecode)
 
 TEST(QorStringHtml, StripTags)
 {
-    struct {
-        const char *html;
-        const char *text;
-    } rows[] = {
-        {"<p>One</p><p>Two</p>", "\nOne\nTwo"},
-        {"a<br>b", "a\nb"},
-        {"x<!-- c -->y", "xy"},
-        {"x<!-- never closed", "x"},
-        {"<td>1</td><td>2</td></tr>", "1\t2\t\n"},
-        {"a  \n  b", "a b"},
-        {"a\nb", "a b"},
-        {"a \r\n\r\n b\n", "a b"},     // a run of breaks folds; a break at the end goes
-        {"\n  a", "  a"},              // at the start only the break goes
-        {"<b>x &lt; y</b>", "x < y"},
-        {"<a title=\"&lt;\n\">t</a>", "t"}, // entities and breaks inside a tag go with it
-        {"<STYLE>p{}</Style>z", "z"},
-        {"<style type=\"c\">p{}</style>z", "p{}z"}, // a style tag with attributes is any other tag
-        {"<div class=x>d", "\nd"},
-        {"<BR>&amp;<Br>", "\n&\n"},
-        {"1 < 2", "1 "},                // an unclosed '<' swallows the rest as a tag
-    };
+    // Runs of breaks fold, one at the end goes, at the start only the break goes; entities and breaks in
+    // a tag go with it; a style tag with attributes is any other tag; an unclosed '<' swallows the rest.
+    struct { const char *html, *text; } rows[] = {
+        {"<p>One</p><p>Two</p>", "\nOne\nTwo"}, {"a<br>b", "a\nb"}, {"x<!-- c -->y", "xy"}, {"x<!-- never closed", "x"},
+        {"<td>1</td><td>2</td></tr>", "1\t2\t\n"}, {"a  \n  b", "a b"}, {"a\nb", "a b"}, {"a \r\n\r\n b\n", "a b"},
+        {"\n  a", "  a"}, {"<b>x &lt; y</b>", "x < y"}, {"<a title=\"&lt;\n\">t</a>", "t"}, {"<STYLE>p{}</Style>z", "z"},
+        {"<style type=\"c\">p{}</style>z", "p{}z"}, {"<div class=x>d", "\nd"}, {"<BR>&amp;<Br>", "\n&\n"}, {"1 < 2", "1 "}};
     for (const auto &row : rows) {
         CQorString s(row.html);
         EXPECT_EQ(S_OK, s.HtmlStripTags());
@@ -239,25 +168,12 @@ TEST(QorStringHex, SetAndExtract)
     EXPECT_EQ(S_OK, s.SetBinary(3, bytes));
     EXPECT_STREQ("00AB7F", s);
     DWORD count = 0;
-    unsigned char *out = nullptr;
-    ASSERT_EQ(S_OK, s.ExtractBinary(count, out));
-    ASSERT_EQ(3u, count);
-    EXPECT_EQ(0, memcmp(bytes, out, 3));
-    CoTaskMemFree(out);
-
-    struct {
-        const char *text;
-        HRESULT result;
-        std::string bytes;
-    } rows[] = {
-        {"ab7f0", S_OK, "\xAB\x7F"},   // either case; an odd last character is ignored
-        {"A", S_FALSE, ""},
-        {"", S_FALSE, ""},
-        {"zz1x", S_OK, std::string("\0\x01", 2)}, // not a digit first: 0; one digit: its value
-    };
+    // Either case; an odd last character is ignored; not a digit first: 0; one digit: its value.
+    struct { const char *text; HRESULT result; std::string bytes; } rows[] = {
+        {"00AB7F", S_OK, std::string("\0\xAB\x7F", 3)}, {"ab7f0", S_OK, "\xAB\x7F"}, {"A", S_FALSE, ""}, {"", S_FALSE, ""},
+        {"zz1x", S_OK, std::string("\0\x01", 2)}};
     for (const auto &row : rows) {
-        unsigned char *extracted = reinterpret_cast<unsigned char *>(&count); // must stay untouched on S_FALSE
-        unsigned char *before = extracted;
+        unsigned char *extracted = reinterpret_cast<unsigned char *>(&count), *before = extracted; // kept on S_FALSE
         EXPECT_EQ(row.result, CQorString(row.text).ExtractBinary(count, extracted)) << row.text;
         EXPECT_EQ(row.bytes.size(), count) << row.text;
         if (row.result == S_OK) {
@@ -275,38 +191,26 @@ TEST(QorStringHex, SetAndExtract)
 
 TEST(QorStringReplace, ReplaceTextAndReverseFindEx)
 {
-    struct {
-        const char *text, *find, *with;
-        LONG maxCount;
-        const char *expected;
-    } rows[] = {
-        {"abcabab", "ab", "x", -1, "xcxx"},
-        {"abcabab", "ab", "x", 1, "xcabab"},
-        {"abcabab", "ab", "x", 0, "abcabab"},
-        {"aaa", "a", "aa", -1, "aaaaaa"},     // replacements are not searched again
-        {"aaaa", "aa", "b", -1, "bb"},        // occurrences do not overlap
-        {"abc", "", "x", -1, "abc"},          // an empty search text replaces nothing
-        {"a.b.c", ".", nullptr, -1, "abc"},
-        {"", "a", "b", -1, ""},
-    };
+    // Replacements are not searched again, occurrences do not overlap, an empty search text replaces nothing.
+    struct { const char *text, *find, *with; LONG maxCount; const char *expected; } rows[] = {
+        {"abcabab", "ab", "x", -1, "xcxx"}, {"abcabab", "ab", "x", 1, "xcabab"}, {"abcabab", "ab", "x", 0, "abcabab"},
+        {"aaa", "a", "aa", -1, "aaaaaa"}, {"aaaa", "aa", "b", -1, "bb"}, {"abc", "", "x", -1, "abc"},
+        {"a.b.c", ".", nullptr, -1, "abc"}, {"", "a", "b", -1, ""}};
     for (const auto &row : rows) {
         CQorString s(row.text), shared(s);
         EXPECT_EQ(S_OK, s.ReplaceText(row.find, row.with, row.maxCount));
         EXPECT_STREQ(row.expected, s) << row.text << " " << row.find << " " << row.maxCount;
         EXPECT_STREQ(row.text, shared);
     }
-    CQorString list("a,b;c");
-    EXPECT_EQ(3, list.ReverseFindEx(",;"));
-    EXPECT_EQ(1, list.ReverseFindEx(","));
-    EXPECT_EQ(-1, list.ReverseFindEx(""));
-    EXPECT_EQ(-1, list.ReverseFindEx("xyz"));
-    EXPECT_EQ(-1, CQorString().ReverseFindEx(","));
+    struct { const char *text, *set; int at; } finds[] = {
+        {"a,b;c", ",;", 3}, {"a,b;c", ",", 1}, {"a,b;c", "", -1}, {"a,b;c", "xyz", -1}, {"", ",", -1}};
+    for (const auto &row : finds)
+        EXPECT_EQ(row.at, CQorString(row.text).ReverseFindEx(row.set)) << row.text << " " << row.set;
 }
 
 TEST(QorStringGuid, BracedUpperCaseForm)
 {
-    const GUID guid = {0x0123ABCD, 0x4567, 0x89EF, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
-    CQorString s(guid);
+    CQorString s(GUID{0x0123ABCD, 0x4567, 0x89EF, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}});
     EXPECT_STREQ("{0123ABCD-4567-89EF-0123-456789ABCDEF}", s);
     s = GUID{};
     EXPECT_STREQ("{00000000-0000-0000-0000-000000000000}", s);
@@ -316,23 +220,14 @@ TEST(QorStringParams, FormatFromParams)
 {
     char name[] = "N", bob[] = "Bob", date2[] = "DATE2", day[] = "Monday";
     tagSTRINGFORMATPARAM params[] = {{date2, 0, day, 3}, {name, 7, bob, 3}};
-    struct {
-        const char *format;
-        LONG outSize;
-        HRESULT result;
-        const char *out;
-        LONG outLength;
-    } rows[] = {
-        {"Hello %N%!", 20, S_OK, "Hello Bob!", 10},
-        {"Hello %N%!", 11, S_OK, "Hello Bob!", 10},
-        {"Hello %N%!", 10, (HRESULT)0x8007007A, "", 10}, // the terminator does not fit
-        {"Hi %N%%N% %DATE%", 3, (HRESULT)0x8007007A, "", 13}, // the length needed, counted to the end
-        {"%DATE%", 20, S_OK, "Mon", 3},                  // DATE2 begins with DATE; only 3 bytes are taken
-        {"100%%", 20, S_OK, "100%", 4},
-        {"a%N", 20, S_OK, "a", 1},                       // a token left open is dropped
-        {"%X% and more", 20, E_INVALIDARG, "", 0},       // no parameter named so
-        {"", 20, E_INVALIDARG, "", 0},
-    };
+    const HRESULT tooSmall = (HRESULT)0x8007007A;
+    // The terminator must fit; the length needed is counted to the end; DATE2 begins with DATE and only 3
+    // bytes are taken; a token left open is dropped; an unknown name fails.
+    struct { const char *format; LONG outSize; HRESULT result; const char *out; LONG outLength; } rows[] = {
+        {"Hello %N%!", 20, S_OK, "Hello Bob!", 10}, {"Hello %N%!", 11, S_OK, "Hello Bob!", 10},
+        {"Hello %N%!", 10, tooSmall, "", 10}, {"Hi %N%%N% %DATE%", 3, tooSmall, "", 13}, {"%DATE%", 20, S_OK, "Mon", 3},
+        {"100%%", 20, S_OK, "100%", 4}, {"a%N", 20, S_OK, "a", 1}, {"%X% and more", 20, E_INVALIDARG, "", 0},
+        {"", 20, E_INVALIDARG, "", 0}};
     for (const auto &row : rows) {
         char out[32];
         memset(out, '#', sizeof out);

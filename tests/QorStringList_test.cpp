@@ -1,5 +1,5 @@
-// QorStringList_test.cpp: CQorStringList across automation arrays (BSTR and VARIANT elements, append
-// and destroy, nested arrays released), its own operations, and CQorSimpleArray's growth and removal.
+// QorStringList_test.cpp: CQorStringList across automation arrays (BSTR and VARIANT elements, append and
+// destroy, nested arrays released), its own operations, and CQorSimpleArray's growth and removal.
 #include "QorStringList.h"
 #include "QorWideText.h"
 
@@ -11,14 +11,12 @@
 
 namespace {
 
-template <class T> class SimpleArrayProbe : public CQorSimpleArray<T> {
-public:
+template <class T> struct SimpleArrayProbe : CQorSimpleArray<T> {
     int Allocated() const { return this->m_nAllocated; }
 };
 
 // Counts the references it gives up.
-class CountingUnknown : public IUnknown {
-public:
+struct CountingUnknown : IUnknown {
     virtual ~CountingUnknown() = default;
     HRESULT QueryInterface(const IID &, void **object) override
     {
@@ -49,32 +47,23 @@ std::string Texts(CQorStringList &list)
 SAFEARRAY *BstrArray(std::vector<const WCHAR *> texts)
 {
     SAFEARRAY *array = SafeArrayCreateVector(VT_BSTR, 0, (ULONG)texts.size());
-    BSTR *data = nullptr;
-    SafeArrayAccessData(array, reinterpret_cast<void **>(&data));
     for (size_t i = 0; i < texts.size(); ++i)
-        data[i] = texts[i] ? SysAllocString(texts[i]) : nullptr;
-    SafeArrayUnaccessData(array);
+        static_cast<BSTR *>(array->pvData)[i] = texts[i] ? SysAllocString(texts[i]) : nullptr;
     return array;
 }
 
-char *TaskText(const char *text)
-{
-    char *copy = static_cast<char *>(CoTaskMemAlloc(strlen(text) + 1));
-    strcpy(copy, text);
-    return copy;
-}
+char *TaskText(const char *text) { return strcpy(static_cast<char *>(CoTaskMemAlloc(strlen(text) + 1)), text); }
 
 } // namespace
 
 TEST(QorStringList, CreateSafeArray)
 {
-    CQorStringList list = ListOf({"one", "", "three"}), empty;
+    CQorStringList list = ListOf({"one", "", "three"}), empty, back;
     SAFEARRAY *array = nullptr, *none = nullptr;
     ASSERT_EQ(S_OK, list.CreateSafeArray(&array));
     ASSERT_EQ(S_OK, empty.CreateSafeArray(&none));
     EXPECT_EQ(0, array->rgsabound[0].lLbound);
     EXPECT_EQ(0u, none->rgsabound[0].cElements) << "an empty list gives an empty array, not null";
-    CQorStringList back;
     ASSERT_EQ(S_OK, back.LoadSafeArray(array, false, true, false));
     EXPECT_EQ("one||three|", Texts(back));
     SafeArrayDestroy(none);
@@ -90,8 +79,7 @@ TEST(QorStringList, LoadBstrArrayAppendAndDestroy)
         EXPECT_EQ(std::string(append ? "old|" : "") + "a||c|", Texts(list)) << "a null BSTR is an empty string";
         BSTR *data = static_cast<BSTR *>(array->pvData);
         EXPECT_NE(nullptr, data[0]) << "without destroy the array is untouched";
-        // Held locked, the array survives its destruction, so the released elements can be seen.
-        void *held = nullptr;
+        void *held = nullptr; // held locked, the array survives its destruction: its elements can be seen
         SafeArrayAccessData(array, &held);
         EXPECT_EQ(S_OK, list.LoadSafeArray(array, true, true, false));
         EXPECT_TRUE(data[0] == nullptr && data[2] == nullptr);
@@ -109,24 +97,18 @@ TEST(QorStringList, LoadBstrArrayAppendAndDestroy)
 TEST(QorStringList, LoadVariantArrayReleasesWhatElementsOwn)
 {
     CountingUnknown object;
-    SAFEARRAY *inner = SafeArrayCreateVector(VT_VARIANT, 0, 1);
-    VARIANT *nested = static_cast<VARIANT *>(inner->pvData);
+    SAFEARRAY *inner = SafeArrayCreateVector(VT_VARIANT, 0, 1), *array = SafeArrayCreateVector(VT_VARIANT, 0, 6);
+    VARIANT *nested = static_cast<VARIANT *>(inner->pvData), *data = nullptr;
     nested->vt = VT_BSTR;
     nested->bstrVal = SysAllocString(QOR_WTEXT("nested"));
-
-    SAFEARRAY *array = SafeArrayCreateVector(VT_VARIANT, 0, 6);
-    VARIANT *data = nullptr;
     SafeArrayAccessData(array, reinterpret_cast<void **>(&data)); // held: see the elements afterwards
-    data[0].vt = VT_BSTR;
+    const VARTYPE types[] = {VT_BSTR, VT_LPSTR, VT_I4, VT_UNKNOWN, VT_BYREF | VT_UI1, VT_ARRAY | VT_VARIANT};
+    for (int i = 0; i < 6; ++i)
+        data[i].vt = types[i];
     data[0].bstrVal = SysAllocString(QOR_WTEXT("wide"));
-    data[1].vt = VT_LPSTR;
     data[1].pcVal = TaskText("narrow");
-    data[2].vt = VT_I4;
-    data[3].vt = VT_UNKNOWN;
     data[3].punkVal = &object;
-    data[4].vt = VT_BYREF | VT_UI1;
     data[4].pbVal = reinterpret_cast<BYTE *>(TaskText("bytes"));
-    data[5].vt = VT_ARRAY | VT_VARIANT;
     data[5].parray = inner;
 
     CQorStringList list;
@@ -142,8 +124,7 @@ TEST(QorStringList, LoadVariantArrayReleasesWhatElementsOwn)
 
 TEST(QorStringList, OwnOperations)
 {
-    CQorStringList list = ListOf({"a", "b", "c"});
-    CQorStringList copy(list);
+    CQorStringList list = ListOf({"a", "b", "c"}), copy(list);
     EXPECT_EQ(3, list.GetCount());
     EXPECT_EQ(1, list.Find("b"));
     EXPECT_EQ(-1, list.Find("z"));
@@ -159,7 +140,7 @@ TEST(QorStringList, OwnOperations)
 
 TEST(QorSimpleArray, GrowsByDoublingAndRemoves)
 {
-    SimpleArrayProbe<CQorString> array;
+    SimpleArrayProbe<CQorString> array, copy;
     const int expectedSlots[] = {1, 2, 4, 4, 8, 8, 8, 8, 16};
     for (int i = 0; i < 9; ++i) {
         array.Add(CQorString(std::to_string(i).c_str()));
@@ -172,7 +153,6 @@ TEST(QorSimpleArray, GrowsByDoublingAndRemoves)
     EXPECT_STREQ("1", array[0]);
     EXPECT_EQ(9, array.GetSize());
     EXPECT_FALSE(array.RemoveAt(9));
-    SimpleArrayProbe<CQorString> copy;
     copy = array;
     array.RemoveAll();
     EXPECT_EQ(0, array.GetSize());
