@@ -2,6 +2,7 @@
 // with one that refuses them: Spy's answer, and no atom left behind in any case. One test, because the
 // viewer's window is one per session.
 #include "QorChildProcess.h"
+#include "QorKnownDifference.h"
 #include "QorSpyHelper.h"
 
 #include <gtest/gtest.h>
@@ -37,6 +38,9 @@ TEST(QorSpyHelper, RoundTripsWithAndWithoutAViewer)
     EXPECT_FALSE(CQorSpyHelper::Spy(kText));
     EXPECT_FALSE(CQorSpyHelper::Spy(nullptr));
     EXPECT_EQ(GlobalFindAtomA(kText), 0) << "no viewer: the atom table is not touched";
+    if (::qor::test::UnderWine())
+        GTEST_SKIP() << "broken on Wine, because a viewer started from a test run under Wine's null display "
+                        "driver can stop answering, and SendMessage then waits for ever";
 
     {
         ::qor::test::ChildProcess viewer("qor-spy", {"--count", "1"});
