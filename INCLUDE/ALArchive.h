@@ -85,6 +85,7 @@ protected:
 
 private:
     int ExtractEntry(ALEntryList &list, ALEntry &entry);
+    void WriteMember(ALEntry &entry, ALDecompressor &decompressor, ALProgressMonitor *monitor);
     // Sets the member's status when the data written differ from the CRC the directory gives.
     void CheckCrc(ALEntry &entry, bool decrypted);
     int CompressMarkedEntries(ALEntryList &list);

@@ -43,7 +43,7 @@ TEST(ALZipFormat, NamesConfinedToTheFolder)
     struct { const char *name; bool inside; } rows[] = {
         {"a/b.txt", true},     {"a\\b.txt", true},      {"..a/b..", true},    {"./x", true},  {"a/.../b", false},
         {"../x", false},       {"a\\..\\..\\x", false}, {"a/..", false},      {"/etc/x", false},
-        {"\\\\srv\\s\\x", false}, {"C:x", false},       {"c:\\x", false},     {"a/.. /x", false}, {"1:x", true}};
+        {"\\\\srv\\s\\x", false}, {"C:x", false},       {"c:\\x", false},     {"a/.. /x", false}, {"1:x", true}, {"", false}};
     for (const auto &row : rows)
         EXPECT_EQ(row.inside, ALStaysInsideFolder(row.name)) << row.name;
 }

@@ -52,6 +52,7 @@ LONG MarkedStorageSizes(ALEntryList &list)
             continue;
         ALStorage &storage = *entry->GetStorage();
         if (storage.GetSize() == -1) {
+            storage.SetReadOnlyOpen(true);
             ALReadScope measure(storage); // opening tells the size
         }
         total.Add(storage.GetSize());
@@ -142,28 +143,10 @@ int ALArchiveBase::ExtractEntry(ALEntryList &list, ALEntry &entry)
     if (entry.IsEncrypted() && decryptor == nullptr)
         return mStatus.SetError(AL_NEED_DECRYPTION_ENGINE, "Attempt to extract an object without decryption engine");
     ALProgressMonitor *monitor = CountingMonitor(list);
-    if (!ALStaysInsideFolder(target.mName.GetName()))
-        target.mStatus.SetError(AL_OPEN_FAILED, "Refused to write %s: the name leads outside the target folder",
-                                target.mName.GetName());
-    else if (target.Create() != AL_SUCCESS)
-        target.Close();
-    else {
-        LONG length = entry.GetCompressedSize();
-        if (decryptor != nullptr) {
-            archive.SetDecryptor(decryptor);
-            archive.Seek(archive.Tell()); // bytes already buffered must pass the decryptor too
-        }
-        if (monitor != nullptr) {
-            monitor->m_lObjectStart = archive.Tell();
-            monitor->m_lObjectSize = length;
-            archive.SetMonitor(monitor);
-        }
-        decompressor->Decompress(archive, target, length);
-        archive.SetDecryptor(nullptr);
-        target.Close();
-        PostDecompress(entry);
-        CheckCrc(entry, decryptor != nullptr);
-    }
+    const char *name = target.mName.GetName();
+    // A folder member stripped of its path has nothing to make.
+    if (name[0] != '\0' || !(target.GetAttributes() & AL_ATTRIBUTE_DIRECTORY))
+        WriteMember(entry, *decompressor, monitor);
     archive.YieldTime();
     if (monitor != nullptr)
         monitor->m_lJobSoFar += entry.GetCompressedSize();
@@ -171,6 +154,39 @@ int ALArchiveBase::ExtractEntry(ALEntryList &list, ALEntry &entry)
     list.GetMonitor().ArchiveOperation(AL_ARCHIVE_EXTRACT_ENTRY_END, this, &entry);
     // A failing archive file fails every member after it: the job ends here.
     return AdoptStorageStatus();
+}
+
+// Refuses a name that leads outside the current folder; otherwise decompresses into the member's
+// storage and checks the CRC.
+void ALArchiveBase::WriteMember(ALEntry &entry, ALDecompressor &decompressor, ALProgressMonitor *monitor)
+{
+    ALStorage &archive = *m_pArchiveStorage;
+    ALStorage &target = *entry.GetStorage();
+    ALDecryptor *decryptor = entry.GetDecryptor();
+    if (!ALStaysInsideFolder(target.mName.GetName())) {
+        target.mStatus.SetError(AL_OPEN_FAILED, "Refused to write %s: the name does not lead into the target folder",
+                                target.mName.GetName());
+        return;
+    }
+    if (target.Create() != AL_SUCCESS) {
+        target.Close();
+        return;
+    }
+    LONG length = entry.GetCompressedSize();
+    if (decryptor != nullptr) {
+        archive.SetDecryptor(decryptor);
+        archive.Seek(archive.Tell()); // bytes already buffered must pass the decryptor too
+    }
+    if (monitor != nullptr) {
+        monitor->m_lObjectStart = archive.Tell();
+        monitor->m_lObjectSize = length;
+        archive.SetMonitor(monitor);
+    }
+    decompressor.Decompress(archive, target, length);
+    archive.SetDecryptor(nullptr);
+    target.Close();
+    PostDecompress(entry);
+    CheckCrc(entry, decryptor != nullptr);
 }
 
 void ALArchiveBase::CheckCrc(ALEntry &entry, bool decrypted)

@@ -28,7 +28,7 @@ bool MayBeParent(const char *component, size_t length)
 
 bool ALStaysInsideFolder(const char *name)
 {
-    if (IsSeparator(name[0]))
+    if (name[0] == '\0' || IsSeparator(name[0]))
         return false;
     if (IsDriveLetter(name[0]) && name[1] == ':')
         return false;
