@@ -43,7 +43,8 @@ TEST(ALZipFormat, NamesConfinedToTheFolder)
     struct { const char *name; bool inside; } rows[] = {
         {"a/b.txt", true},     {"a\\b.txt", true},      {"..a/b..", true},    {"./x", true},  {"a/.../b", false},
         {"../x", false},       {"a\\..\\..\\x", false}, {"a/..", false},      {"/etc/x", false},
-        {"\\\\srv\\s\\x", false}, {"C:x", false},       {"c:\\x", false},     {"a/.. /x", false}, {"1:x", true}, {"", false}};
+        {"\\\\srv\\s\\x", false}, {"C:x", false},       {"c:\\x", false},     {"a/.. /x", false}, {"1:x", true}, {"", false},
+        {"a/con.txt", false},  {"LPT1", false},         {"nul .x", false},   {"com10", true}, {"console", true}};
     for (const auto &row : rows)
         EXPECT_EQ(row.inside, ALStaysInsideFolder(row.name)) << row.name;
 }

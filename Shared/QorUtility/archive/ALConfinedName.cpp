@@ -2,7 +2,9 @@
 // Extraction refuses the others, so that a hostile archive cannot write anywhere else.
 #include "ALConfinedName.h"
 
+#include <cctype>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -24,6 +26,25 @@ bool MayBeParent(const char *component, size_t length)
     return dots >= 2;
 }
 
+// Windows opens a device, not a file in the folder, for these names whatever their extension.
+bool IsDeviceName(const char *component, size_t length)
+{
+    static const char *const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    size_t end = 0;
+    while (end < length && component[end] != '.')
+        ++end;
+    while (end > 0 && component[end - 1] == ' ')
+        --end;
+    std::string base(component, end);
+    for (char &c : base)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char *device : kDevices)
+        if (base == device)
+            return true;
+    bool numbered = base.size() == 4 && base[3] >= '1' && base[3] <= '9';
+    return numbered && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0);
+}
+
 } // namespace
 
 bool ALStaysInsideFolder(const char *name)
@@ -34,7 +55,7 @@ bool ALStaysInsideFolder(const char *name)
         return false;
     for (const char *component = name; *component != '\0';) {
         size_t length = std::strcspn(component, "/\\");
-        if (MayBeParent(component, length))
+        if (MayBeParent(component, length) || IsDeviceName(component, length))
             return false;
         component += length;
         if (*component != '\0')
