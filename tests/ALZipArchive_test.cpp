@@ -104,6 +104,7 @@ TEST(ALZipArchive, DirectoryReadCases)
         {"name past the end", EndRecord(1, 0, 22) + longName, AL_BAD_DIRECTORY, badRecord},
         {"directory at a local header", EndRecord(0, 0, 0) + stored, AL_BAD_DIRECTORY, badRecord},
         {"directory past the end (counts ignored)", EndRecord(9999, 0, 5000), 0, "No errors"},
+        {"64-bit end record after the directory", EndRecord(0, 0, 22) + "PK\6\6", 0, "No errors"},
         {"directory beyond 2 GB", EndRecord(1, 0, 0x80000000u), AL_SEEK_FAILED, "Seek failure on t.zip.  errno = 22"}};
     for (const auto &row : rows) {
         ALEntryList list(nullptr, ReadPrototypes());
@@ -145,14 +146,14 @@ TEST(ALZipArchive, ExtractGoesOnPastBadAndHostileMembers)
     std::vector<Member> members = {{"a/stored.txt", "hello"}, {"desc.txt", "described", 0, 8},
                                    {"bad.txt", "damaged", 0, 0, 0x12345678}, {"../evil.txt", "e"},
                                    {"/abs.txt", "e"}, {"C:x.txt", "e"}, {"d\\..\\..\\e.txt", "e"},
-                                   {"dir/", "", 0, 0, 0, 0x10}, {"", "e"}, {"last.txt", "end"}};
+                                   {"dir/", "", 0, 0, 0, 0x10}, {"bare/", ""}, {"", "e"}, {"last.txt", "end"}};
     WriteBytes("x/out/t.zip", Zip(members));
     const auto home = std::filesystem::current_path();
     std::filesystem::current_path("x/out");
     OperationLog log;
     ALEntryList list(&log, ReadPrototypes());
     ALZipArchive archive("t.zip");
-    ASSERT_EQ(10, archive.ReadDirectory(list));
+    ASSERT_EQ(11, archive.ReadDirectory(list));
     int result = archive.Extract(list);
     std::filesystem::current_path(home);
 
@@ -160,7 +161,7 @@ TEST(ALZipArchive, ExtractGoesOnPastBadAndHostileMembers)
     EXPECT_STREQ("bad.txt: CRC32 was supposed to be edcba987, was 23375014", archive.mStatus.GetStatusDetail());
     for (const char *written : {"x/out/a/stored.txt", "x/out/desc.txt", "x/out/bad.txt", "x/out/last.txt"})
         EXPECT_FALSE(ReadBytes(written).empty()) << written;
-    EXPECT_TRUE(std::filesystem::is_directory("x/out/dir"));
+    EXPECT_TRUE(std::filesystem::is_directory("x/out/dir") && std::filesystem::is_directory("x/out/bare"));
     std::error_code unknown; // a name Windows cannot hold is as absent as a missing one
     for (const char *outside : {"x/evil.txt", "/abs.txt", "x/out/C:x.txt", "x/e.txt"})
         EXPECT_FALSE(std::filesystem::exists(outside, unknown)) << outside;

@@ -71,7 +71,8 @@ int ALZipArchive::ReadDirectory(ALEntryList &list)
     int made = 0;
     for (;;) {
         DWORD signature = 0;
-        if (archive.ReadLittleEndianLong(signature) < 0 || signature == alzip::kEndRecordSignature) {
+        if (archive.ReadLittleEndianLong(signature) < 0 || signature == alzip::kEndRecordSignature ||
+            signature == alzip::kEndRecord64Signature) {
             AdoptStorageStatus();
             break;
         }
@@ -189,6 +190,10 @@ int ALZipArchive::ReadDirectoryEntry(ALEntryList &list)
     field.Skip(extraLength);
     entry->SetComment(field.Text(commentLength).c_str());
     storage->SetTimeDate(ALTimeDateFromDos(dosDate, dosTime));
+    // Some tools mark folders by the trailing '/' alone, without the MS-DOS folder bit.
+    size_t length = std::strlen(storage->mName.GetName());
+    if (length > 0 && storage->mName.GetName()[length - 1] == '/')
+        storage->SetAttributes(storage->GetAttributes() | AL_ATTRIBUTE_DIRECTORY);
     // A record cut short is dropped rather than listed with made-up fields.
     if (archive.mStatus < 0 || field.Truncated()) {
         delete entry;

@@ -13,6 +13,8 @@ namespace alzip {
 constexpr DWORD kLocalHeaderSignature = 0x04034B50;   // bytes 0x50 0x4B 0x03 0x04
 constexpr DWORD kCentralRecordSignature = 0x02014B50; // bytes 0x50 0x4B 0x01 0x02
 constexpr DWORD kEndRecordSignature = 0x06054B50;     // bytes 0x50 0x4B 0x05 0x06
+// The 64-bit end record that tools writing to a stream put between the directory and the end record.
+constexpr DWORD kEndRecord64Signature = 0x06064B50;
 constexpr DWORD kDataDescriptorSignature = 0x08074B50;
 constexpr LONG kLocalHeaderSize = 30;
 constexpr LONG kEndSearchArea = 66000;
