@@ -147,6 +147,8 @@ QORUTIL_API BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttrib
 QORUTIL_API HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
 QORUTIL_API BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);
 QORUTIL_API BOOL WINAPI FindClose(HANDLE hFindFile);
+// The name made absolute against the current folder and tidied by its text alone, with '/' separators.
+QORUTIL_API DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR *lpFilePart);
 
 } // extern "C"
 

@@ -4,8 +4,11 @@
 #include "ALArchive.h"
 #include "ALConfinedName.h"
 #include "ALStorage.h"
+#include "QorPlatform.h"
 
+#include <cctype>
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -58,6 +61,27 @@ LONG MarkedStorageSizes(ALEntryList &list)
         total.Add(storage.GetSize());
     }
     return total.Value();
+}
+
+// A file's full path with '/' and in lower case, as the engine compares file names; the name itself
+// when it cannot be made whole.
+std::string ComparablePath(const char *name)
+{
+    char buffer[1024];
+    DWORD length = GetFullPathNameA(name, sizeof buffer, buffer, nullptr);
+    std::string path = length > 0 && length < sizeof buffer ? buffer : name;
+    for (char &c : path)
+        c = c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return path;
+}
+
+// Under another spelling (./a.zip, a full path) the archive would read what it writes, without end.
+void UnmarkArchiveFile(ALEntryList &list, const char *archiveName)
+{
+    const std::string archive = ComparablePath(archiveName);
+    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry))
+        if (entry->IsMarked() && ComparablePath(entry->GetStorage()->mName.GetName()) == archive)
+            entry->ClearMark();
 }
 
 } // namespace
@@ -211,8 +235,10 @@ int ALArchiveBase::Create(ALEntryList &list)
     if (BeginOperation() < 0)
         return mStatus;
     list.UnmarkDuplicates(list, "Duplicate entry in list passed to Create()");
-    if (m_pArchiveStorage->GetType() == AL_STORAGE_FILE)
-        list.SetMarks(m_pArchiveStorage->mName.GetName(), false); // the archive never packs itself
+    if (m_pArchiveStorage->GetType() == AL_STORAGE_FILE) { // the archive never packs itself
+        list.SetMarks(m_pArchiveStorage->mName.GetName(), false);
+        UnmarkArchiveFile(list, m_pArchiveStorage->mName.GetName());
+    }
     PreCreate();
     ALProgressMonitor *monitor = CountingMonitor(list);
     if (monitor != nullptr) {
