@@ -18,6 +18,7 @@
 #include "QorGeometry.h"
 #include "QorSimpleArray.h"
 #include "QorStringList.h"
+#include "ALArchive.h"
 #include "ALCrc32.h"
 #include "ALEngine.h"
 #include "ALEntry.h"
