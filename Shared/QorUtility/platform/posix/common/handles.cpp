@@ -14,7 +14,6 @@ struct HandleTable {
     std::mutex mutex;
     std::map<uintptr_t, std::shared_ptr<qor::platform::HandleObject>> objects;
     uintptr_t lastValue = 0;
-    std::atomic<uint64_t> version{1}; // changed under the mutex, read without it
 };
 
 // Built on first use, so that static initialisers of other files may already open handles.
@@ -30,17 +29,17 @@ uintptr_t ValueOf(HANDLE handle) { return reinterpret_cast<uintptr_t>(handle); }
 
 namespace qor::platform {
 
+std::atomic<uint64_t> s_handleTableVersion{1}; // changed under the table's mutex, read without it
+
 HANDLE AddHandle(std::shared_ptr<HandleObject> object)
 {
     HandleTable &table = Table();
     std::lock_guard<std::mutex> lock(table.mutex);
     table.lastValue += 4;
     table.objects.emplace(table.lastValue, std::move(object));
-    table.version.fetch_add(1, std::memory_order_release);
+    s_handleTableVersion.fetch_add(1, std::memory_order_release);
     return reinterpret_cast<HANDLE>(table.lastValue);
 }
-
-uint64_t HandleTableVersion() { return Table().version.load(std::memory_order_acquire); }
 
 std::shared_ptr<HandleObject> FindHandle(HANDLE handle)
 {
@@ -63,7 +62,7 @@ bool RemoveHandle(HANDLE handle)
         }
         removed = std::move(found->second);
         table.objects.erase(found);
-        table.version.fetch_add(1, std::memory_order_release);
+        s_handleTableVersion.fetch_add(1, std::memory_order_release);
     }
     return true;
 }

@@ -18,6 +18,7 @@ using qor::platform::FailWith;
 using qor::platform::FaultFires;
 using qor::platform::FileChange;
 using qor::platform::FindHandleOf;
+using qor::platform::HandleUse;
 using qor::platform::PowerStaysOn;
 using qor::platform::RetryAfterSignal;
 using qor::platform::ScopedDescriptor;
@@ -163,7 +164,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
 // report starts at 0, the handle
 // is a file opened with the access the call needs, and the call is synchronous with a count to report.
 // Null (last error set) when the call cannot go on.
-static std::shared_ptr<FileObject> TransferTarget(HANDLE hFile, LPDWORD done,
+static HandleUse<FileObject> TransferTarget(HANDLE hFile, LPDWORD done,
                                                   LPOVERLAPPED overlapped, const bool FileObject::*access)
 {
     if (done != nullptr)
@@ -284,7 +285,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
 
 // The file behind a handle opened for writing, for the calls that change the file; null (last error
 // set) for an injected fault, a handle that is no file, or one without write access.
-static std::shared_ptr<FileObject> WritableFile(const char *function, HANDLE hFile)
+static HandleUse<FileObject> WritableFile(const char *function, HANDLE hFile)
 {
     if (FaultFires(function))
         return nullptr;
