@@ -1,5 +1,5 @@
-// QorZipBytes.h: small ZIP files built byte by byte for tests (stored members only), so that a test
-// can give a member any flags, DOS time and attributes.
+// QorZipBytes.h: small ZIP files built byte by byte for tests (the data always stored), so that a
+// test can give a member any flags, method, DOS time and attributes.
 #pragma once
 
 #include "ALCrc32.h"
@@ -10,12 +10,9 @@
 namespace qor::test {
 
 struct ZipMember {
-    std::string name;
-    std::string data;
-    WORD flags = 0;
-    WORD method = 0; // the data are stored whatever it says
-    WORD time = 0x6DAF; // 13:45:30
-    WORD date = 0x0ACF; // 1985-06-15
+    std::string name, data;
+    WORD flags = 0, method = 0;
+    WORD time = 0x6DAF, date = 0x0ACF; // 1985-06-15 13:45:30
     DWORD attributes = 0x20;
 };
 
@@ -23,7 +20,7 @@ inline std::string Little(DWORD value, int bytes)
 {
     std::string out;
     for (int i = 0; i < bytes; ++i)
-        out += static_cast<char>(value >> (8 * i) & 0xFF);
+        out += static_cast<char>(value >> 8 * i);
     return out;
 }
 
@@ -33,12 +30,12 @@ inline std::string ZipOf(const std::vector<ZipMember> &members, const std::strin
     std::string local, central;
     for (const ZipMember &m : members) {
         const DWORD crc = ~ALCrc32Update(0xFFFFFFFFu, (const unsigned char *)m.data.data(), m.data.size());
+        const DWORD size = (DWORD)m.data.size();
         const std::string common = Little(m.flags, 2) + Little(m.method, 2) + Little(m.time, 2) + Little(m.date, 2) +
-                                   Little(crc, 4) + Little((DWORD)m.data.size(), 4) + Little((DWORD)m.data.size(), 4) +
-                                   Little((DWORD)m.name.size(), 2) + Little(0, 2);
-        central += Little(0x02014b50, 4) + Little(20, 2) + Little(20, 2) + common + Little(0, 6) +
+                                   Little(crc, 4) + Little(size, 4) + Little(size, 4) + Little((DWORD)m.name.size(), 2);
+        central += Little(0x02014b50, 4) + Little(20, 2) + Little(20, 2) + common + Little(0, 4) + Little(0, 4) +
                    Little(m.attributes, 4) + Little((DWORD)local.size(), 4) + m.name;
-        local += Little(0x04034b50, 4) + Little(20, 2) + common + m.name + m.data;
+        local += Little(0x04034b50, 4) + Little(20, 2) + common + Little(0, 2) + m.name + m.data;
     }
     const DWORD count = (DWORD)members.size();
     return local + central + Little(0x06054b50, 4) + Little(0, 4) + Little(count, 2) + Little(count, 2) +
