@@ -77,7 +77,8 @@ if(NOT picked STREQUAL "notes.txt;readme.md")
 endif()
 expect_run(0 zip create ../flat.zip -j "../tree/*.txt")
 expect_run(0 zip list ../flat.zip)
-expect_match("${out}" "  empty.txt\n.*  hello.txt\n.*2 files\n$" "create -j")
+expect_match("${out}" "  empty.txt\n" "create -j")
+expect_match("${out}" "  hello.txt\n.*2 files\n$" "create -j")
 
 # A member whose data no longer match its CRC: test fails, extract writes it and fails.
 set(QOR_RUN_DIRECTORY ${WORKDIR})

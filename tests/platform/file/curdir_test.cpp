@@ -49,7 +49,7 @@ TEST(TempFileName, MakesAnEmptyFileWithAFreshHexadecimalName)
     EXPECT_STRNE(first, second);
     char expected[32];
     std::snprintf(expected, sizeof expected, "QOR%X.TMP", number); // three characters of the prefix
-    EXPECT_EQ(std::string(first), folder + first[folder.size()] + expected);
+    EXPECT_EQ(_stricmp(first, (folder + first[folder.size()] + expected).c_str()), 0) << first;
     EXPECT_TRUE(std::filesystem::exists(first) && std::filesystem::file_size(first) == 0) << first;
     EXPECT_EQ(GetTempFileNameA(folder.c_str(), "ab", 0x1F, given), 0x1Fu) << "a given number makes no file";
     EXPECT_FALSE(std::filesystem::exists(given)) << given;
