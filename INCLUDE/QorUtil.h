@@ -26,5 +26,7 @@
 #include "ALStatus.h"
 #include "ALStorage.h"
 #include "ALWildCard.h"
+#include "ALDirRecord.h"
+#include "QorZipUtil.h"
 #include "QorStackDump.h"
 #include "QorSpyHelper.h"

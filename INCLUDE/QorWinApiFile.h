@@ -156,3 +156,17 @@ QORUTIL_API DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength
 #define FindFirstFile FindFirstFileA
 #define FindNextFile FindNextFileA
 #define WIN32_FIND_DATA WIN32_FIND_DATAA
+
+extern "C" {
+
+// The process's current folder, and a unique temporary file name in a folder (created empty when
+// uUnique is 0), joined with '/' on POSIX.
+QORUTIL_API DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
+QORUTIL_API BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName);
+QORUTIL_API UINT WINAPI GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName);
+
+} // extern "C"
+
+#define GetCurrentDirectory GetCurrentDirectoryA
+#define SetCurrentDirectory SetCurrentDirectoryA
+#define GetTempFileName GetTempFileNameA
