@@ -3,10 +3,13 @@
 // information), the verbose blocks, and the failures when the engine or the thread cannot be had.
 #include "QorChildProcess.h"
 #include "QorKnownDifference.h"
+#include "QorPlatformHooks.h"
 #include "QorStackDump.h"
 
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -66,5 +69,81 @@ TEST(QorStackDump, FailuresLeaveTheOutputAlone)
     EXPECT_EQ(QorDumpStack(output, &other, false), HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED));
     EXPECT_STREQ(output, "old text");
 }
+
+#if defined(_WIN32)
+
+// The verbose module list: one line per module, "BASEh   SIZE NAME PATH".
+std::vector<std::string> ModuleLines(const std::string &text)
+{
+    static const std::regex line("[0-9A-F]{8,16}h +[0-9]+ .{15} .+");
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string row; std::getline(stream, row);)
+        if (std::regex_match(row, line))
+            lines.push_back(row);
+    return lines;
+}
+
+TEST(QorStackDump, ModulesComeFromProcessStatusWithoutToolHelp)
+{
+    const std::vector<std::string> fromToolHelp = ModuleLines(Dump(true));
+    QorStackDumpHideToolHelp(TRUE);
+    const std::vector<std::string> fromProcessStatus = ModuleLines(Dump(true));
+    QorStackDumpHideToolHelp(FALSE);
+    ASSERT_GT(fromToolHelp.size(), 2u);
+    for (const std::string &line : fromToolHelp)
+        EXPECT_NE(std::find(fromProcessStatus.begin(), fromProcessStatus.end(), line), fromProcessStatus.end())
+            << "missing without tool help: " << line;
+}
+
+struct Gates {
+    HANDLE started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ~Gates()
+    {
+        CloseHandle(started);
+        CloseHandle(release);
+    }
+};
+
+// Holds its thread inside a function of the test until the release gate opens.
+__attribute__((noinline)) DWORD WINAPI WaitInsideTheTest(void *argument)
+{
+    auto *gates = static_cast<Gates *>(argument);
+    SetEvent(gates->started);
+    WaitForSingleObject(gates->release, INFINITE);
+    return 0;
+}
+
+// Whether a frame of the verbose dump returns into `function`: its program counter lies just past
+// the function's start (which call is the frame's is the compiler's choice).
+bool HasFrameIn(const std::string &verbose, const void *function)
+{
+    static const std::regex frame("\n *[0-9]+ [.F][.V] ([0-9a-f]+) ");
+    const auto start = reinterpret_cast<uintptr_t>(function);
+    for (std::sregex_iterator it(verbose.begin(), verbose.end(), frame), end; it != end; ++it)
+        if (std::stoull((*it)[1], nullptr, 16) - start < 256)
+            return true;
+    return false;
+}
+
+TEST(QorStackDump, AnotherThreadIsDumpedWhereItWaitsAndRunsOn)
+{
+    Gates gates;
+    HANDLE thread = CreateThread(nullptr, 0, WaitInsideTheTest, &gates, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(gates.started, INFINITE);
+    CQorString shortForm, verbose;
+    const HRESULT results[] = {QorDumpStack(shortForm, thread, false), QorDumpStack(verbose, thread, true)};
+    SetEvent(gates.release);
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0) << "the thread was resumed after each dump";
+    CloseHandle(thread);
+    EXPECT_EQ(results[0], S_OK);
+    EXPECT_EQ(results[1], S_OK);
+    EXPECT_TRUE(HasFrameIn(verbose.GetString(), reinterpret_cast<const void *>(&WaitInsideTheTest))) << verbose.GetString();
+    EXPECT_NE(std::string(shortForm.GetString()).find("WaitForSingleObject"), std::string::npos) << shortForm.GetString();
+}
+
+#endif
 
 } // namespace
