@@ -8,8 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
-#include <sstream>
+#include <set>
 #include <string>
 
 namespace {
@@ -72,78 +73,60 @@ TEST(QorStackDump, FailuresLeaveTheOutputAlone)
 
 #if defined(_WIN32)
 
-// The verbose module list: one line per module, "BASEh   SIZE NAME PATH".
-std::vector<std::string> ModuleLines(const std::string &text)
+// The lines "BASEh   SIZE NAME PATH" of the verbose module list.
+std::set<std::string> ModuleLines(const std::string &text)
 {
-    static const std::regex line("[0-9A-F]{8,16}h +[0-9]+ .{15} .+");
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string row; std::getline(stream, row);)
-        if (std::regex_match(row, line))
-            lines.push_back(row);
-    return lines;
+    static const std::regex line("\n[0-9A-F]{8,16}h +[0-9]+ [^\n]+");
+    return {std::sregex_token_iterator(text.begin(), text.end(), line), std::sregex_token_iterator()};
 }
 
 TEST(QorStackDump, ModulesComeFromProcessStatusWithoutToolHelp)
 {
-    const std::vector<std::string> fromToolHelp = ModuleLines(Dump(true));
+    const std::set<std::string> fromToolHelp = ModuleLines(Dump(true));
     QorStackDumpHideToolHelp(TRUE);
-    const std::vector<std::string> fromProcessStatus = ModuleLines(Dump(true));
+    const std::set<std::string> fromProcessStatus = ModuleLines(Dump(true));
     QorStackDumpHideToolHelp(FALSE);
-    ASSERT_GT(fromToolHelp.size(), 2u);
-    for (const std::string &line : fromToolHelp)
-        EXPECT_NE(std::find(fromProcessStatus.begin(), fromProcessStatus.end(), line), fromProcessStatus.end())
-            << "missing without tool help: " << line;
+    EXPECT_GT(fromToolHelp.size(), 2u);
+    EXPECT_TRUE(std::includes(fromProcessStatus.begin(), fromProcessStatus.end(), fromToolHelp.begin(), fromToolHelp.end()));
 }
 
-struct Gates {
-    HANDLE started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    ~Gates()
-    {
-        CloseHandle(started);
-        CloseHandle(release);
-    }
-};
+HANDLE g_started, g_release;
 
-// Holds its thread inside a function of the test until the release gate opens.
-__attribute__((noinline)) DWORD WINAPI WaitInsideTheTest(void *argument)
+// Holds its thread inside a function of the test until released (not as a tail call: its frame stays).
+__attribute__((noinline)) DWORD WINAPI WaitInsideTheTest(void *)
 {
-    auto *gates = static_cast<Gates *>(argument);
-    SetEvent(gates->started);
-    WaitForSingleObject(gates->release, INFINITE);
+    SetEvent(g_started);
+    WaitForSingleObject(g_release, INFINITE);
     return 0;
 }
 
-// Whether a frame of the verbose dump returns into `function`: its program counter lies just past
-// the function's start (which call is the frame's is the compiler's choice).
-bool HasFrameIn(const std::string &verbose, const void *function)
+// Whether a frame's program counter lies just past the start of `function` (a return address into it).
+bool HasFrameIn(const std::string &verbose, DWORD(WINAPI *function)(void *))
 {
     static const std::regex frame("\n *[0-9]+ [.F][.V] ([0-9a-f]+) ");
-    const auto start = reinterpret_cast<uintptr_t>(function);
     for (std::sregex_iterator it(verbose.begin(), verbose.end(), frame), end; it != end; ++it)
-        if (std::stoull((*it)[1], nullptr, 16) - start < 256)
+        if (std::stoull((*it)[1], nullptr, 16) - reinterpret_cast<uintptr_t>(function) < 256)
             return true;
     return false;
 }
 
 TEST(QorStackDump, AnotherThreadIsDumpedWhereItWaitsAndRunsOn)
 {
-    Gates gates;
-    HANDLE thread = CreateThread(nullptr, 0, WaitInsideTheTest, &gates, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    WaitForSingleObject(gates.started, INFINITE);
-    CQorString shortForm, verbose;
-    const HRESULT results[] = {QorDumpStack(shortForm, thread, false), QorDumpStack(verbose, thread, true)};
-    SetEvent(gates.release);
-    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0) << "the thread was resumed after each dump";
-    CloseHandle(thread);
-    EXPECT_EQ(results[0], S_OK);
-    EXPECT_EQ(results[1], S_OK);
-    EXPECT_TRUE(HasFrameIn(verbose.GetString(), reinterpret_cast<const void *>(&WaitInsideTheTest))) << verbose.GetString();
-    // Wine's image help reads the DWARF debug information this file is built with; Windows' reads PDB files only.
+    g_started = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, WaitInsideTheTest, nullptr, 0, nullptr);
+    WaitForSingleObject(g_started, INFINITE);
+    CQorString output;
+    const HRESULT result = QorDumpStack(output, thread, true);
+    SetEvent(g_release);
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0) << "the thread was resumed";
+    for (HANDLE handle : {thread, g_started, g_release})
+        CloseHandle(handle);
+    ASSERT_EQ(result, S_OK);
+    EXPECT_TRUE(HasFrameIn(output.GetString(), WaitInsideTheTest)) << output.GetString();
+    // Wine's image help reads the DWARF information this file carries; Windows' reads PDB files only.
     if (::qor::test::UnderWine())
-        EXPECT_NE(std::string(shortForm.GetString()).find("\n   WaitInsideTheTest +"), std::string::npos) << shortForm.GetString();
+        EXPECT_NE(std::string(output.GetString()).find(" WaitInsideTheTest +"), std::string::npos) << output.GetString();
 }
 
 #endif
