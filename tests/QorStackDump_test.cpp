@@ -122,6 +122,9 @@ TEST(QorStackDump, AnotherThreadIsDumpedWhereItWaitsAndRunsOn)
     EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0) << "the thread was resumed";
     for (HANDLE handle : {thread, g_started, g_release})
         CloseHandle(handle);
+    CQorString untouched("old text");
+    EXPECT_EQ(QorDumpStack(untouched, thread, false), HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE)) << "a closed handle";
+    EXPECT_STREQ(untouched, "old text");
     ASSERT_EQ(result, S_OK);
     EXPECT_TRUE(HasFrameIn(output.GetString(), WaitInsideTheTest)) << output.GetString();
     // Wine's image help reads the DWARF information this file carries; Windows' reads PDB files only.
