@@ -84,6 +84,19 @@ void UnmarkArchiveFile(ALEntryList &list, const char *archiveName)
             entry->ClearMark();
 }
 
+// A folder member makes its folders and writes nothing. The storage's own creation cannot be relied on
+// for this: Windows refuses a name that ends in a separator as invalid, not as a missing folder.
+void MakeFolderMember(ALStorage &target)
+{
+    std::string folder = target.mName.GetName();
+    if (folder.back() != '/' && folder.back() != '\\')
+        folder += '/';
+    ALFileStorage(folder.c_str()).MakeDirectories();
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        target.mStatus.SetError(AL_OPEN_FAILED, "Folder creation failure.  Could not make %s", target.mName.GetName());
+}
+
 } // namespace
 
 ALArchiveBase::ALArchiveBase(ALStorage *storage, bool ownsStorage)
@@ -190,6 +203,10 @@ void ALArchiveBase::WriteMember(ALEntry &entry, ALDecompressor &decompressor, AL
     if (!ALStaysInsideFolder(target.mName.GetName())) {
         target.mStatus.SetError(AL_OPEN_FAILED, "Refused to write %s: the name does not lead into the target folder",
                                 target.mName.GetName());
+        return;
+    }
+    if (target.GetAttributes() & AL_ATTRIBUTE_DIRECTORY) {
+        MakeFolderMember(target);
         return;
     }
     if (target.Create() != AL_SUCCESS) {
