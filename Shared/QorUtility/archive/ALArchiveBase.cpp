@@ -37,6 +37,15 @@ private:
     int64_t m_total = 0;
 };
 
+// Adds to the monitor's job count without overflowing it (sizes of a damaged archive can be anything).
+void AddToJobDone(ALProgressMonitor *monitor, LONG size)
+{
+    if (monitor != nullptr) {
+        int64_t done = static_cast<int64_t>(monitor->m_lJobSoFar) + size;
+        monitor->m_lJobSoFar = static_cast<LONG>(done > INT32_MAX ? INT32_MAX : done < INT32_MIN ? INT32_MIN : done);
+    }
+}
+
 LONG MarkedCompressedSizes(ALEntryList &list)
 {
     SizeTotal total;
@@ -185,8 +194,7 @@ int ALArchiveBase::ExtractEntry(ALEntryList &list, ALEntry &entry)
     if (name[0] != '\0' || !(target.GetAttributes() & AL_ATTRIBUTE_DIRECTORY))
         WriteMember(entry, *decompressor, monitor);
     archive.YieldTime();
-    if (monitor != nullptr)
-        monitor->m_lJobSoFar += entry.GetCompressedSize();
+    AddToJobDone(monitor, entry.GetCompressedSize());
     archive.SetMonitor(nullptr);
     list.GetMonitor().ArchiveOperation(AL_ARCHIVE_EXTRACT_ENTRY_END, this, &entry);
     // A failing archive file fails every member after it: the job ends here.
@@ -331,8 +339,7 @@ int ALArchiveBase::CompressEntry(ALEntryList &list, ALEntry &entry)
     }
     if (PostCompress(entry) < 0)
         return AdoptStorageStatus();
-    if (monitor != nullptr)
-        monitor->m_lJobSoFar += source->GetSize();
+    AddToJobDone(monitor, source->GetSize());
     list.GetMonitor().ArchiveOperation(AL_ARCHIVE_COMPRESS_ENTRY_END, this, &entry);
     return mStatus;
 }
