@@ -52,6 +52,7 @@ bool IsEngineResult(int result) { return result >= 0 || (result <= -1970 && resu
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    static const fs::path home = fs::current_path(); // libFuzzer names its files relative to it
     const fs::path &scratch = ScratchFolder();
     const fs::path target = scratch / "out";
     std::error_code ignored;
@@ -72,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int extracted = listed >= 0 ? archive.Extract(list) : 0;
     if (!IsEngineResult(listed) || !IsEngineResult(extracted))
         std::abort();
-    if (chdir(scratch.c_str()) != 0)
+    if (chdir(home.c_str()) != 0)
         std::abort();
     CheckNothingEscaped(scratch);
     return 0;

@@ -109,6 +109,8 @@ TEST(ALFileStorage, CreateMakesFoldersAndTemporaryNames)
     folder.SetAttributes(AL_ATTRIBUTE_DIRECTORY);
     EXPECT_TRUE(folder.Create() == 0 && folder.Close() == 0 && GetFileAttributesA("f1/f2") != INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(Failure(AL_OPEN_FAILED, "File creation failure.  Open of g1/g2/ returned errno = 2"), Said(notFolder.Create(), notFolder));
+    ALFileStorage topFolder("t1/"); // Windows takes a name ending in a separator, with no folder there, for an invalid one
+    EXPECT_EQ(Failure(AL_OPEN_FAILED, "File creation failure.  Open of t1/ returned errno = 22"), Said(topFolder.Create(), topFolder));
 
     EXPECT_TRUE(first.Create() == 0 && second.Create() == 0);
     EXPECT_EQ("~al~000.tmp ~al~001.tmp", std::string(first.mName.GetName()) + " " + second.mName.GetName());

@@ -37,6 +37,15 @@ private:
     int64_t m_total = 0;
 };
 
+// Adds to the monitor's job count without overflowing it (sizes of a damaged archive can be anything).
+void AddToJobDone(ALProgressMonitor *monitor, LONG size)
+{
+    if (monitor != nullptr) {
+        int64_t done = static_cast<int64_t>(monitor->m_lJobSoFar) + size;
+        monitor->m_lJobSoFar = static_cast<LONG>(done > INT32_MAX ? INT32_MAX : done < INT32_MIN ? INT32_MIN : done);
+    }
+}
+
 LONG MarkedCompressedSizes(ALEntryList &list)
 {
     SizeTotal total;
@@ -82,6 +91,19 @@ void UnmarkArchiveFile(ALEntryList &list, const char *archiveName)
     for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry))
         if (entry->IsMarked() && ComparablePath(entry->GetStorage()->mName.GetName()) == archive)
             entry->ClearMark();
+}
+
+// A folder member makes its folders and writes nothing. The storage's own creation cannot be relied on
+// for this: Windows refuses a name that ends in a separator as invalid, not as a missing folder.
+void MakeFolderMember(ALStorage &target)
+{
+    std::string folder = target.mName.GetName();
+    if (folder.back() != '/' && folder.back() != '\\')
+        folder += '/';
+    ALFileStorage(folder.c_str()).MakeDirectories();
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        target.mStatus.SetError(AL_OPEN_FAILED, "Folder creation failure.  Could not make %s", target.mName.GetName());
 }
 
 } // namespace
@@ -172,8 +194,7 @@ int ALArchiveBase::ExtractEntry(ALEntryList &list, ALEntry &entry)
     if (name[0] != '\0' || !(target.GetAttributes() & AL_ATTRIBUTE_DIRECTORY))
         WriteMember(entry, *decompressor, monitor);
     archive.YieldTime();
-    if (monitor != nullptr)
-        monitor->m_lJobSoFar += entry.GetCompressedSize();
+    AddToJobDone(monitor, entry.GetCompressedSize());
     archive.SetMonitor(nullptr);
     list.GetMonitor().ArchiveOperation(AL_ARCHIVE_EXTRACT_ENTRY_END, this, &entry);
     // A failing archive file fails every member after it: the job ends here.
@@ -190,6 +211,10 @@ void ALArchiveBase::WriteMember(ALEntry &entry, ALDecompressor &decompressor, AL
     if (!ALStaysInsideFolder(target.mName.GetName())) {
         target.mStatus.SetError(AL_OPEN_FAILED, "Refused to write %s: the name does not lead into the target folder",
                                 target.mName.GetName());
+        return;
+    }
+    if (target.GetAttributes() & AL_ATTRIBUTE_DIRECTORY) {
+        MakeFolderMember(target);
         return;
     }
     if (target.Create() != AL_SUCCESS) {
@@ -314,8 +339,7 @@ int ALArchiveBase::CompressEntry(ALEntryList &list, ALEntry &entry)
     }
     if (PostCompress(entry) < 0)
         return AdoptStorageStatus();
-    if (monitor != nullptr)
-        monitor->m_lJobSoFar += source->GetSize();
+    AddToJobDone(monitor, source->GetSize());
     list.GetMonitor().ArchiveOperation(AL_ARCHIVE_COMPRESS_ENTRY_END, this, &entry);
     return mStatus;
 }

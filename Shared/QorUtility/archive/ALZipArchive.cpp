@@ -7,6 +7,7 @@
 #include "ALStorage.h"
 #include "ALZipFormat.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -59,9 +60,11 @@ ALZipArchive::ALZipArchive(ALStorage &storage)
     m_iArchiveType = kZipArchiveType;
 }
 
+// A position past 2 GB is beyond what the 32-bit fields reach: the seek fails instead of wrapping.
 int ALZipArchive::SkipBytes(LONG count)
 {
-    return m_pArchiveStorage->Seek(m_pArchiveStorage->Tell() + count);
+    int64_t target = static_cast<int64_t>(m_pArchiveStorage->Tell()) + count;
+    return m_pArchiveStorage->Seek(target > INT32_MAX ? -1 : static_cast<LONG>(target));
 }
 
 int ALZipArchive::PreCompress(ALEntry &entry)

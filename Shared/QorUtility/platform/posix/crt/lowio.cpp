@@ -84,9 +84,9 @@ int _open(const char *filename, int oflag, ...)
     if (fd < 0) {
         struct stat details;
         // Creating a name that ends in '/' fails with EISDIR on Linux even when nothing is there;
-        // Windows finds no such path.
+        // Windows refuses such a name as invalid.
         bool missing = errno == EISDIR && (oflag & _O_CREAT) && stat(filename, &details) != 0;
-        errno = missing ? ENOENT : WindowsErrno(errno);
+        errno = missing ? EINVAL : WindowsErrno(errno);
     }
     return fd;
 }
