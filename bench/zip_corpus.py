@@ -3,7 +3,7 @@
 would otherwise pick, all in the same run, plus archive sizes.
 
 Usage: bench/zip_corpus.py [--qor build/posix/bin/qor] [--engine build/posix/bin/alzip_driver]
-                           [--rounds 3] [--cache DIR] [--only TOOL,...]
+                           [--rounds 3] [--cache DIR] [--scratch DIR] [--only TOOL,...]
 
 The corpus (../shared/bench/make-corpus.py, about 73 MB) is built once into the cache folder
 (default ${XDG_CACHE_HOME:-~/.cache}/qorutil-zipbench) and its manifest hash printed, so that figures
@@ -143,8 +143,10 @@ def report(best, sizes):
 
 
 def has_zip_command(qor):
-    return os.path.exists(qor) and subprocess.run([qor, "zip", "--help"], stdout=subprocess.DEVNULL,
-                                                  stderr=subprocess.DEVNULL).returncode == 0
+    if not os.path.exists(qor):
+        return False
+    listing = subprocess.run([qor, "--help"], capture_output=True, text=True).stdout
+    return any(line.split()[:1] == ["zip"] for line in listing.splitlines())
 
 
 def main():
@@ -156,6 +158,8 @@ def main():
     parser.add_argument("--cache", default=os.path.join(
         os.environ.get("XDG_CACHE_HOME", os.path.expanduser("~/.cache")), "qorutil-zipbench"))
     parser.add_argument("--only", help="comma-separated tool names (default: all)")
+    parser.add_argument("--scratch", help="folder for the archives and extractions (default: in the cache); "
+                        "a tmpfs such as /dev/shm takes the disk's noise out of the figures")
     args = parser.parse_args()
     corpus, rows = ensure_corpus(os.path.abspath(args.cache))
     qor = os.path.abspath(args.qor)
@@ -166,7 +170,7 @@ def main():
     if unknown:
         sys.exit("zip_corpus: unknown tool %s (known: %s)" % (", ".join(unknown), ", ".join(all_tools)))
     warm(corpus)
-    scratch = os.path.join(os.path.abspath(args.cache), "scratch")
+    scratch = os.path.abspath(args.scratch or os.path.join(args.cache, "scratch"))
     print("load average before: %.1f %.1f %.1f" % os.getloadavg())
     best, sizes = measure({name: all_tools[name] for name in chosen}, corpus, rows, scratch, args.rounds)
     print("load average after: %.1f %.1f %.1f" % os.getloadavg())
