@@ -31,10 +31,11 @@ with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED, compresslevel=6) as
 PYTHON_EXTRACT = "import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])"
 
 
-def tools(qor, driver, engine):
-    """name -> (create argv, extract argv); ARCHIVE and OUT are filled in, create runs in the corpus."""
+def tools(qor, driver, engine, top_level):
+    """name -> (create argv, extract argv); ARCHIVE and OUT are filled in, create runs in the corpus,
+    whose top-level names are `top_level` (qor zip takes folders whole)."""
     return {
-        "qor": ([qor, "zip", "create", "--recurse", "ARCHIVE", "*"], [qor, "zip", "extract", "ARCHIVE", "OUT"]),
+        "qor": ([qor, "zip", "create", "ARCHIVE"] + top_level, [qor, "zip", "extract", "ARCHIVE", "-d", "OUT"]),
         "ALZipArchive": ([engine, "create", "ARCHIVE", "."], [engine, "extract", "ARCHIVE", "OUT"]),
         "zip -6": (["zip", "-6", "-r", "-q", "ARCHIVE", "."], ["unzip", "-q", "ARCHIVE", "-d", "OUT"]),
         "libzip": ([driver, "create", "ARCHIVE", "."], [driver, "extract", "ARCHIVE", "OUT"]),
@@ -163,7 +164,8 @@ def main():
     args = parser.parse_args()
     corpus, rows = ensure_corpus(os.path.abspath(args.cache))
     qor = os.path.abspath(args.qor)
-    all_tools = tools(qor, ensure_driver(os.path.abspath(args.cache)), os.path.abspath(args.engine))
+    all_tools = tools(qor, ensure_driver(os.path.abspath(args.cache)), os.path.abspath(args.engine),
+                      sorted(os.listdir(corpus)))
     chosen = args.only.split(",") if args.only else [
         name for name in all_tools if name != "qor" or has_zip_command(qor)]
     unknown = [name for name in chosen if name not in all_tools]
