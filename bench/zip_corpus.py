@@ -3,7 +3,7 @@
 would otherwise pick, all in the same run, plus archive sizes.
 
 Usage: bench/zip_corpus.py [--qor build/posix/bin/qor] [--engine build/posix/bin/alzip_driver]
-                           [--rounds 3] [--cache DIR] [--only TOOL,...]
+                           [--rounds 3] [--cache DIR] [--scratch DIR] [--only TOOL,...]
 
 The corpus (../shared/bench/make-corpus.py, about 73 MB) is built once into the cache folder
 (default ${XDG_CACHE_HOME:-~/.cache}/qorutil-zipbench) and its manifest hash printed, so that figures
@@ -31,10 +31,11 @@ with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED, compresslevel=6) as
 PYTHON_EXTRACT = "import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])"
 
 
-def tools(qor, driver, engine):
-    """name -> (create argv, extract argv); ARCHIVE and OUT are filled in, create runs in the corpus."""
+def tools(qor, driver, engine, top_level):
+    """name -> (create argv, extract argv); ARCHIVE and OUT are filled in, create runs in the corpus,
+    whose top-level names are `top_level` (qor zip takes folders whole)."""
     return {
-        "qor": ([qor, "zip", "create", "--recurse", "ARCHIVE", "*"], [qor, "zip", "extract", "ARCHIVE", "OUT"]),
+        "qor": ([qor, "zip", "create", "ARCHIVE"] + top_level, [qor, "zip", "extract", "ARCHIVE", "-d", "OUT"]),
         "ALZipArchive": ([engine, "create", "ARCHIVE", "."], [engine, "extract", "ARCHIVE", "OUT"]),
         "zip -6": (["zip", "-6", "-r", "-q", "ARCHIVE", "."], ["unzip", "-q", "ARCHIVE", "-d", "OUT"]),
         "libzip": ([driver, "create", "ARCHIVE", "."], [driver, "extract", "ARCHIVE", "OUT"]),
@@ -143,8 +144,10 @@ def report(best, sizes):
 
 
 def has_zip_command(qor):
-    return os.path.exists(qor) and subprocess.run([qor, "zip", "--help"], stdout=subprocess.DEVNULL,
-                                                  stderr=subprocess.DEVNULL).returncode == 0
+    if not os.path.exists(qor):
+        return False
+    listing = subprocess.run([qor, "--help"], capture_output=True, text=True).stdout
+    return any(line.split()[:1] == ["zip"] for line in listing.splitlines())
 
 
 def main():
@@ -156,17 +159,20 @@ def main():
     parser.add_argument("--cache", default=os.path.join(
         os.environ.get("XDG_CACHE_HOME", os.path.expanduser("~/.cache")), "qorutil-zipbench"))
     parser.add_argument("--only", help="comma-separated tool names (default: all)")
+    parser.add_argument("--scratch", help="folder for the archives and extractions (default: in the cache); "
+                        "a tmpfs such as /dev/shm takes the disk's noise out of the figures")
     args = parser.parse_args()
     corpus, rows = ensure_corpus(os.path.abspath(args.cache))
     qor = os.path.abspath(args.qor)
-    all_tools = tools(qor, ensure_driver(os.path.abspath(args.cache)), os.path.abspath(args.engine))
+    all_tools = tools(qor, ensure_driver(os.path.abspath(args.cache)), os.path.abspath(args.engine),
+                      sorted(os.listdir(corpus)))
     chosen = args.only.split(",") if args.only else [
         name for name in all_tools if name != "qor" or has_zip_command(qor)]
     unknown = [name for name in chosen if name not in all_tools]
     if unknown:
         sys.exit("zip_corpus: unknown tool %s (known: %s)" % (", ".join(unknown), ", ".join(all_tools)))
     warm(corpus)
-    scratch = os.path.join(os.path.abspath(args.cache), "scratch")
+    scratch = os.path.abspath(args.scratch or os.path.join(args.cache, "scratch"))
     print("load average before: %.1f %.1f %.1f" % os.getloadavg())
     best, sizes = measure({name: all_tools[name] for name in chosen}, corpus, rows, scratch, args.rounds)
     print("load average after: %.1f %.1f %.1f" % os.getloadavg())
