@@ -151,6 +151,9 @@ TEST(File, FilePointerEndOfFileAndSizeAtTheirEdges)
     SetLastError(0xdeadbeef);
     EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(file, -6, nullptr, FILE_CURRENT));
     EXPECT_EQ((DWORD)ERROR_NEGATIVE_SEEK, GetLastError());
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(file, -11, nullptr, FILE_END));
+    EXPECT_EQ((DWORD)ERROR_NEGATIVE_SEEK, GetLastError());
     EXPECT_EQ(5u, SetFilePointer(file, 0, nullptr, FILE_CURRENT));
     EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(file, 0, nullptr, 3));
     EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, GetLastError());
@@ -168,6 +171,10 @@ TEST(File, FilePointerEndOfFileAndSizeAtTheirEdges)
     EXPECT_EQ(0xFFFFFFFFu, SetFilePointer(file, -1, &high, FILE_BEGIN));
     EXPECT_EQ(0, high);
     EXPECT_EQ((DWORD)NO_ERROR, GetLastError());
+    // Past 32 bits without a high part: refused, the pointer stays.
+    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(file, 1, nullptr, FILE_CURRENT));
+    EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, GetLastError());
+    EXPECT_EQ(0xFFFFFFFFu, SetFilePointer(file, 0, &high, FILE_CURRENT));
 
     // Beyond the end, the file grows only when the end is set there.
     EXPECT_EQ(20u, SetFilePointer(file, 20, nullptr, FILE_BEGIN));
