@@ -44,6 +44,8 @@ public:
     void SetMark(bool marked = true);
     void ClearMark() { SetMark(false); }
     bool IsEncrypted() const { return (m_wFlags & kEncrypted) != 0; }
+    // A member read from an archive is encrypted by its flags, whether or not a decryptor exists.
+    void SetEncrypted(bool encrypted);
 
     // Unmarks the first other marked entry of `other` with this entry's name (without its path when
     // this entry stores without path); with a non-empty message, that entry's storage status becomes

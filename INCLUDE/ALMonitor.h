@@ -8,7 +8,7 @@
 
 class ALStorage;
 class ALEntry;
-class ALArchive;
+class ALArchiveBase;
 
 // Messages of the entry list and the archive.
 enum ALMonitorMessage {
@@ -19,8 +19,9 @@ enum ALMonitorMessage {
     AL_MESSAGE_SORT_PROGRESS = 16
 };
 
-// Operations an archive reports; the callback monitor names the entry for these three.
-enum ALMonitorOperation { AL_OPERATION_COMPRESS_OBJECT = 2, AL_OPERATION_EXTRACT_OBJECT = 4, AL_OPERATION_COPY_OBJECT = 6 };
+// Operations an archive reports (ALArchive.h has them all); the callback monitor names the entry for
+// the starts of these three.
+enum ALMonitorOperation { AL_OPERATION_EXTRACT_OBJECT = 2, AL_OPERATION_COMPRESS_OBJECT = 4, AL_OPERATION_COPY_OBJECT = 6 };
 
 enum ALMonitorKind { AL_MONITOR_OBJECTS = 0, AL_MONITOR_JOB = 1 };
 
@@ -31,7 +32,7 @@ public:
     virtual ~ALProgressMonitor() = default;
 
     virtual void Progress(LONG position, ALStorage &storage);
-    virtual void ArchiveOperation(int operation, ALArchive *archive, ALEntry *entry);
+    virtual void ArchiveOperation(int operation, ALArchiveBase *archive, ALEntry *entry);
     virtual void Message(int code, const char *format, ...);
 
     bool WantsMessages() const { return (m_lFlags & 1) != 0; }
@@ -55,7 +56,7 @@ public:
     explicit ALCallbackMonitor(ALCallbackFunction callback = nullptr, bool messages = false);
 
     void Progress(LONG position, ALStorage &storage) override;
-    void ArchiveOperation(int operation, ALArchive *archive, ALEntry *entry) override;
+    void ArchiveOperation(int operation, ALArchiveBase *archive, ALEntry *entry) override;
     void Message(int code, const char *format, ...) override;
 
 private:

@@ -91,6 +91,8 @@ public:
     ALErrorStatus mStatus;
 
     LONG GetSize() const { return m_lSize; }
+    // The size an archive's directory gives a member before it is extracted.
+    void SetSize(LONG size) { m_lSize = size; }
     LONG GetType() const { return m_iType; }
     const ALTimeDate &GetTimeDate() const { return m_TimeDate; }
     void SetTimeDate(const ALTimeDate &timeDate) { m_TimeDate = timeDate; }

@@ -2,7 +2,7 @@
 // String resources: Windows reads them from a module's resource section; on POSIX an application
 // registers its module's string table here. Debugger output and message boxes go to settable handlers.
 // Registry batches group changes into one transaction. Fault injection lets tests make a platform
-// call fail on purpose. None of this exists on Windows.
+// call fail on purpose. None of this exists on Windows, but for one test aid of the stack dump.
 #pragma once
 
 #include "QorWinTypes.h"
@@ -86,3 +86,15 @@ QORUTIL_API size_t QorOpenHandleCount(void);
 } // extern "C"
 
 #endif // !_WIN32
+
+#if defined(_WIN32)
+
+extern "C" {
+
+// Test aid: while `hidden` is TRUE, the stack dump finds no tool help library and lists the process's
+// modules through the process status interface ("psapi.dll"), as on a system without tool help.
+QORUTIL_API void QorStackDumpHideToolHelp(BOOL hidden);
+
+} // extern "C"
+
+#endif // _WIN32

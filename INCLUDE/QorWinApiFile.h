@@ -147,6 +147,8 @@ QORUTIL_API BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttrib
 QORUTIL_API HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
 QORUTIL_API BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);
 QORUTIL_API BOOL WINAPI FindClose(HANDLE hFindFile);
+// The name made absolute against the current folder and tidied by its text alone, with '/' separators.
+QORUTIL_API DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR *lpFilePart);
 
 } // extern "C"
 
@@ -154,3 +156,17 @@ QORUTIL_API BOOL WINAPI FindClose(HANDLE hFindFile);
 #define FindFirstFile FindFirstFileA
 #define FindNextFile FindNextFileA
 #define WIN32_FIND_DATA WIN32_FIND_DATAA
+
+extern "C" {
+
+// The process's current folder, and a unique temporary file name in a folder (created empty when
+// uUnique is 0), joined with '/' on POSIX.
+QORUTIL_API DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
+QORUTIL_API BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName);
+QORUTIL_API UINT WINAPI GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName);
+
+} // extern "C"
+
+#define GetCurrentDirectory GetCurrentDirectoryA
+#define SetCurrentDirectory SetCurrentDirectoryA
+#define GetTempFileName GetTempFileNameA

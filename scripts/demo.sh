@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the qor tool and shows it at work on a scratch registry and data
-# folder under build/demo (the user's own registry and folders are left alone).
+# Installs what is missing, builds the qor tool and shows it at work: a ZIP round trip of the library's
+# sources, then a scratch registry and data folder under build/demo (the user's own are left alone).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -11,6 +11,15 @@ demo=$PWD/build/demo
 rm -rf "$demo" && mkdir -p "$demo/z4db"
 export QOR_REGISTRY_DIR=$demo/registry XDG_DATA_HOME=$demo/data
 
+echo "=== qor zip: the library's own sources packed, checked, unpacked elsewhere and compared"
+"$qor" zip create "$demo/sources.zip" Shared/QorUtility
+"$qor" zip list "$demo/sources.zip" | tail -n 4
+"$qor" zip info "$demo/sources.zip"
+"$qor" zip test "$demo/sources.zip" | tail -n 1
+unzip -tq "$demo/sources.zip"
+"$qor" zip extract "$demo/sources.zip" -d "$demo/restored"
+diff -r Shared/QorUtility "$demo/restored/Shared/QorUtility" && echo "restored copy identical to Shared/QorUtility"
+echo
 echo "=== qor hr: result codes taken apart"
 "$qor" hr 0x80070002 0xC4000066
 echo

@@ -8,6 +8,7 @@ packages=(
   libssl-dev
 )
 packages+=(libcurl4-openssl-dev) # the peer of the URL-escaping benchmark
+packages+=(libzip-dev zip unzip p7zip-full libarchive-tools) # peers of the ZIP benchmark (bench/zip_corpus.py)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

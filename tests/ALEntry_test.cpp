@@ -69,9 +69,8 @@ TEST(ALEntryList, MarksAndDuplicatesInOneList)
     ALEntryList list;
     for (const char *name : {"x.txt", "X.TXT", "y.txt", "sub/z", "SUB\\Z", "sub\\z"})
         AddEntry(list, name);
-    EXPECT_EQ(3, list.SetMarks("*.txt", false));
-    EXPECT_EQ(6, list.SetMarks(nullptr, true));
-    EXPECT_EQ(3, list.UnmarkDuplicates(list, "Duplicate %d"));
+    EXPECT_EQ((std::vector<int>{3, 6, 3}), (std::vector<int>{list.SetMarks("*.txt", false), list.SetMarks(nullptr, true),
+                                                             list.UnmarkDuplicates(list, "Duplicate %d")}));
     Names marked;
     for (ALEntry *entry = list.GetFirstEntry(); entry; entry = list.GetNextEntry(entry)) {
         std::string lower = Slashed(entry->GetStorage()->mName.GetName());
@@ -88,13 +87,12 @@ TEST(ALEntryList, MarksAndDuplicatesInOneList)
 TEST(ALEntryList, DuplicatesAcrossListsAndManyNames)
 {
     ALEntryList archive, added, many;
-    AddEntry(archive, "keep.txt");
-    AddEntry(archive, "dir/other.txt");
+    AddEntry(archive, "keep.txt"), AddEntry(archive, "dir/other.txt");
     ALEntry *plain = AddEntry(added, "KEEP.TXT"), *path = AddEntry(added, "other.txt");
     archive.SetStoreWithoutPath(true);
     EXPECT_EQ(2, archive.UnmarkDuplicates(added, "Duplicate entry in list passed to Create()"));
-    EXPECT_FALSE(plain->IsMarked() || path->IsMarked());
-    EXPECT_STREQ("Duplicate entry in list passed to Create()", plain->GetStorage()->mStatus.GetStatusDetail());
+    EXPECT_TRUE(!plain->IsMarked() && !path->IsMarked() &&
+                std::string(plain->GetStorage()->mStatus.GetStatusDetail()) == "Duplicate entry in list passed to Create()");
     for (int i = 0; i < 500; ++i)
         AddEntry(many, ("n" + std::to_string(i * 7919 % 37)).c_str());
     EXPECT_EQ(463, many.UnmarkDuplicates(many));
@@ -125,25 +123,19 @@ TEST(ALWildCardExpander, TokensQuotesLimitsAndRecursion)
     std::sort(g_messages.begin(), g_messages.end()); // a folder's order is the platform's
     EXPECT_EQ((Names{"Wild card match: d1.txt -1 -1", "Wild card match: d2.txt -1 -1"}), g_messages);
     ASSERT_NE(nullptr, list.GetFirstEntry());
-    EXPECT_EQ(AL_ENGINE_DEFLATE, list.GetFirstEntry()->GetCompressor()->GetEngineType());
-    EXPECT_EQ(nullptr, list.GetFirstEntry()->GetDecompressor());
+    EXPECT_TRUE(list.GetFirstEntry()->GetCompressor()->GetEngineType() == AL_ENGINE_DEFLATE &&
+                list.GetFirstEntry()->GetDecompressor() == nullptr);
 }
 
 TEST(ALEntry, CommentsFlagsAndOperationReports)
 {
     ALEntryList list;
     ALEntry *entry = AddEntry(list, "notes.txt");
-    EXPECT_TRUE(entry->IsMarked());
-    EXPECT_FALSE(entry->IsEncrypted());
-    EXPECT_EQ(-1, entry->GetCompressedSize());
-    EXPECT_EQ(0xFFFFFFFFu, entry->GetCrc32());
-    EXPECT_EQ(0, entry->SetComment("first"));
-    EXPECT_STREQ("first", entry->GetComment());
-    EXPECT_EQ(0, entry->SetComment(nullptr));
-    EXPECT_EQ(nullptr, entry->GetComment());
+    EXPECT_TRUE(entry->IsMarked() && !entry->IsEncrypted() && entry->GetCompressedSize() == -1 && entry->GetCrc32() == 0xFFFFFFFFu);
+    EXPECT_TRUE(entry->SetComment("first") == 0 && std::string(entry->GetComment()) == "first");
+    EXPECT_TRUE(entry->SetComment(nullptr) == 0 && entry->GetComment() == nullptr);
     ALEntry unlisted(list, nullptr, nullptr, nullptr);
-    EXPECT_EQ(entry, list.GetFirstEntry());
-    EXPECT_EQ(nullptr, list.GetNextEntry(entry)) << "an entry without storage stays out of the chain";
+    EXPECT_TRUE(list.GetFirstEntry() == entry && list.GetNextEntry(entry) == nullptr) << "one without storage stays out";
 
     ALCallbackMonitor monitor(Record);
     g_messages.clear();
@@ -163,8 +155,7 @@ TEST(ALMonitors, PercentagesAndMessages)
     WriteBytes("progress.bin", std::string(10000, 'p'));
     ALFileStorage storage("progress.bin");
     ALProgressMonitor perObject(AL_MONITOR_OBJECTS);
-    EXPECT_FALSE(perObject.WantsMessages());
-    EXPECT_TRUE(ALProgressMonitor(0x100).WantsMessages());
+    EXPECT_TRUE(!perObject.WantsMessages() && ALProgressMonitor(0x100).WantsMessages());
     storage.SetMonitor(&perObject);
     storage.Open();
     std::vector<unsigned char> bytes(5000);
@@ -172,15 +163,12 @@ TEST(ALMonitors, PercentagesAndMessages)
     EXPECT_EQ(40, perObject.m_iPercent) << "at the second load, 4096 bytes of 10000";
 
     ALCallbackMonitor job(Record, true);
-    job.m_lJobSize = 20000;
-    job.m_lJobSoFar = 10000;
+    job.m_lJobSize = 20000, job.m_lJobSoFar = 10000;
     storage.SetMonitor(&job);
     g_messages.clear();
     storage.ReadBuffer(bytes.data(), 5000);
     storage.Close();
-    job.Message(AL_MESSAGE_SORT_PROGRESS, "%d", 40);
-    job.Message(AL_MESSAGE_SORTING, nullptr);
-    job.Message(99, "%s", "x");
+    job.Message(AL_MESSAGE_SORT_PROGRESS, "%d", 40), job.Message(AL_MESSAGE_SORTING, nullptr), job.Message(99, "%s", "x");
     EXPECT_EQ((Names{"- 81 90", "- 100 100", "Sorting is 40 complete -1 -1", "Sorting entries -1 -1",
                      "Bad monitor message type!!! -1 -1"}), g_messages);
 }

@@ -19,6 +19,9 @@ using qor::test::WriteBytes;
 namespace {
 
 std::string Detail(const ALStorage &storage) { return storage.mStatus.GetStatusDetail(); }
+// A call's result with the detail it left: "code: detail".
+std::string Said(int code, const ALStorage &storage) { return std::to_string(code) + ": " + Detail(storage); }
+std::string Failure(int code, const char *detail) { return std::to_string(code) + ": " + detail; }
 const unsigned char *Bytes(const char *text) { return reinterpret_cast<const unsigned char *>(text); }
 
 // Flips every byte as it is loaded: a stand-in for a decryption engine.
@@ -42,8 +45,7 @@ TEST(ALErrorStatus, DetailIsCutAt128AndDefaultsByCode)
     ALErrorStatus copy(status);
     status.SetError(-5, nullptr);
     EXPECT_STREQ("Unable to allocate memory for error detail message", status.GetStatusDetail());
-    EXPECT_EQ(-1993, copy.GetStatusCode());
-    EXPECT_EQ(std::string(128, 'x'), copy.GetStatusDetail());
+    EXPECT_TRUE(copy.GetStatusCode() == -1993 && copy.GetStatusDetail() == std::string(128, 'x'));
 }
 
 TEST(ALNameString, CaseModesAndNameOperations)
@@ -52,16 +54,15 @@ TEST(ALNameString, CaseModesAndNameOperations)
     EXPECT_STREQ("a\\b.txt", ALNameString("A\\B.TXT", AL_CASE_LOWER).GetName());
     ALNameString name("dir/Data.Zip", AL_CASE_MIXED);
     name.ChangeExtension(".bak");
-    EXPECT_STREQ("dir/Data.bak", name.GetName());
-    EXPECT_STREQ("dir/Data.Zip", name.GetOldName());
+    EXPECT_EQ("dir/Data.bak|dir/Data.Zip", std::string(name.GetName()) + "|" + name.GetOldName());
     name = "noext";
     EXPECT_STREQ("noext.bak", ALNameString(name).ChangeExtension(".bak").GetName());
     struct { const char *text, *folder, *file; } rows[] = {
         {"a\\b/c.txt", "a\\", "b/c.txt"}, {"a/b/c.txt", "a/b/", "c.txt"}, {"c:x", "c:", "x"}, {"x", "", "x"}};
     for (const auto &row : rows) {
         ALNameString path(row.text), file(row.text);
-        EXPECT_STREQ(row.folder, path.StripFileName().GetName()) << row.text;
-        EXPECT_STREQ(row.file, file.StripPath().GetName()) << row.text;
+        EXPECT_EQ(std::string(row.folder) + "|" + row.file,
+                  std::string(path.StripFileName().GetName()) + "|" + file.StripPath().GetName()) << row.text;
     }
 }
 
@@ -70,8 +71,7 @@ TEST(ALFileStorage, EmptyFileTellSeekAndValuesOnDisk)
     WriteBytes("empty.bin", "");
     ALFileStorage empty("empty.bin"), file("values.bin");
     ASSERT_EQ(0, empty.Open());
-    EXPECT_LT(empty.ReadChar(), 0);
-    EXPECT_EQ(0, empty.mStatus.GetStatusCode());
+    EXPECT_TRUE(empty.ReadChar() < 0 && empty.mStatus.GetStatusCode() == 0);
 
     ASSERT_EQ(0, file.Create());
     EXPECT_EQ(10, file.WriteBuffer(Bytes("0123456789"), 10));
@@ -83,26 +83,20 @@ TEST(ALFileStorage, EmptyFileTellSeekAndValuesOnDisk)
     file.WriteLittleEndianLong(0x31323334);
     file.WriteString("hi");
     file.WriteString(nullptr);
-    EXPECT_EQ(0, file.Close());
+    EXPECT_TRUE(file.Close() == 0 && file.GetSize() == 20);
     EXPECT_EQ(std::string("012BACDEF9" "4321" "\0\2hi\0\0", 20), ReadBytes("values.bin"));
-    EXPECT_EQ(20, file.GetSize());
 
     ASSERT_EQ(0, file.Open());
     file.Seek(3);
     WORD shortValue = 0;
     DWORD longValue = 0;
-    EXPECT_EQ(0, file.ReadLittleEndianShort(shortValue));
-    EXPECT_EQ(0, file.ReadBigEndianLong(longValue));
-    EXPECT_EQ(0x4142, shortValue);
-    EXPECT_EQ(0x43444546u, longValue);
+    EXPECT_TRUE(file.ReadLittleEndianShort(shortValue) == 0 && file.ReadBigEndianLong(longValue) == 0);
+    EXPECT_TRUE(shortValue == 0x4142 && longValue == 0x43444546u);
     file.Seek(14);
     ALNameString text;
-    for (const char *expected : {"hi", ""}) {
-        EXPECT_EQ(0, file.ReadString(text));
-        EXPECT_STREQ(expected, text.GetName());
-    }
-    EXPECT_EQ(-1993, file.ReadString(text));
-    EXPECT_EQ("Error reading string lengthin ReadString() for object values.bin", Detail(file));
+    for (const char *expected : {"hi", ""})
+        EXPECT_TRUE(file.ReadString(text) == 0 && std::string(text.GetName()) == expected) << expected;
+    EXPECT_EQ(Failure(-1993, "Error reading string lengthin ReadString() for object values.bin"), Said(file.ReadString(text), file));
 }
 
 TEST(ALFileStorage, CreateMakesFoldersAndTemporaryNames)
@@ -113,16 +107,11 @@ TEST(ALFileStorage, CreateMakesFoldersAndTemporaryNames)
     nested.Close();
     EXPECT_EQ("z", ReadBytes("n1/n2/c.txt"));
     folder.SetAttributes(AL_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(0, folder.Create());
-    EXPECT_EQ(0, folder.Close());
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("f1/f2"));
-    EXPECT_EQ(AL_OPEN_FAILED, notFolder.Create());
-    EXPECT_EQ("File creation failure.  Open of g1/g2/ returned errno = 2", Detail(notFolder));
+    EXPECT_TRUE(folder.Create() == 0 && folder.Close() == 0 && GetFileAttributesA("f1/f2") != INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Failure(AL_OPEN_FAILED, "File creation failure.  Open of g1/g2/ returned errno = 2"), Said(notFolder.Create(), notFolder));
 
-    EXPECT_EQ(0, first.Create());
-    EXPECT_EQ(0, second.Create());
-    EXPECT_STREQ("~al~000.tmp", first.mName.GetName());
-    EXPECT_STREQ("~al~001.tmp", second.mName.GetName());
+    EXPECT_TRUE(first.Create() == 0 && second.Create() == 0);
+    EXPECT_EQ("~al~000.tmp ~al~001.tmp", std::string(first.mName.GetName()) + " " + second.mName.GetName());
     first.Close();
     second.Close();
     EXPECT_EQ(0, first.Delete() + second.Delete());
@@ -131,15 +120,12 @@ TEST(ALFileStorage, CreateMakesFoldersAndTemporaryNames)
 TEST(ALFileStorage, OpenFailsWithMessageAndFallsBackToReadOnly)
 {
     ALFileStorage missing("missing.bin"), locked("locked.bin");
-    EXPECT_EQ(AL_OPEN_FAILED, missing.Open());
-    EXPECT_EQ("File open failure.  Open of missing.bin returned errno = 2", Detail(missing));
+    EXPECT_EQ(Failure(AL_OPEN_FAILED, "File open failure.  Open of missing.bin returned errno = 2"), Said(missing.Open(), missing));
     EXPECT_EQ(AL_OPEN_FAILED, missing.Open()) << "the status is sticky";
 
     WriteBytes("locked.bin", "abc");
     ASSERT_TRUE(SetFileAttributesA("locked.bin", FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(0, locked.Open());
-    EXPECT_EQ('a', locked.ReadChar());
-    EXPECT_TRUE(locked.GetAttributes() & AL_ATTRIBUTE_READ_ONLY);
+    EXPECT_TRUE(locked.Open() == 0 && locked.ReadChar() == 'a' && (locked.GetAttributes() & AL_ATTRIBUTE_READ_ONLY));
     locked.Close();
     SetFileAttributesA("locked.bin", FILE_ATTRIBUTE_NORMAL);
 }
@@ -170,19 +156,12 @@ TEST(ALFileStorage, RenamesBackupsAndDeletesWithExactMessages)
 {
     WriteBytes("data.zip", "zip");
     ALFileStorage archive("data.zip"), ghost("ghost.bin"), gone("gone.bin");
-    EXPECT_EQ(0, archive.RenameToBackup());
-    EXPECT_EQ("zip", ReadBytes("data.bak"));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("data.zip"));
-    EXPECT_EQ(0, archive.UnRename());
-    EXPECT_STREQ("data.zip", archive.mName.GetName());
-    EXPECT_EQ("zip", ReadBytes("data.zip"));
-
-    EXPECT_EQ(AL_RENAME_FAILED, archive.Rename("DATA.ZIP"));
-    EXPECT_EQ("Error attempting to rename data.zip to DATA.ZIP.  Can't rename to the same name!", Detail(archive));
-    EXPECT_EQ(AL_RENAME_FAILED, ghost.Rename("other.bin"));
-    EXPECT_EQ("Error renaming ghost.bin to other.bin.  errno = 2", Detail(ghost));
-    EXPECT_EQ(AL_DELETE_FAILED, gone.Delete());
-    EXPECT_EQ("Error deleting file gone.bin, errno = 2", Detail(gone));
+    EXPECT_TRUE(archive.RenameToBackup() == 0 && ReadBytes("data.bak") == "zip" && GetFileAttributesA("data.zip") == INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(archive.UnRename() == 0 && std::string(archive.mName.GetName()) == "data.zip" && ReadBytes("data.zip") == "zip");
+    EXPECT_EQ(Failure(AL_RENAME_FAILED, "Error attempting to rename data.zip to DATA.ZIP.  Can't rename to the same name!"),
+              Said(archive.Rename("DATA.ZIP"), archive));
+    EXPECT_EQ(Failure(AL_RENAME_FAILED, "Error renaming ghost.bin to other.bin.  errno = 2"), Said(ghost.Rename("other.bin"), ghost));
+    EXPECT_EQ(Failure(AL_DELETE_FAILED, "Error deleting file gone.bin, errno = 2"), Said(gone.Delete(), gone));
 }
 
 #if !defined(_WIN32) // the fault switch is a hook of the POSIX layer only
@@ -207,10 +186,8 @@ TEST(ALFileStorage, FailingAndShortWritesReadsAndSeeks)
             file.LoadBuffer(50);
         }
         QorClearFaults();
-        EXPECT_EQ(row.code, file.mStatus.GetStatusCode()) << row.function;
-        EXPECT_EQ(row.detail, Detail(file)) << row.function;
-        EXPECT_EQ(0, file.WriteBuffer(Bytes("x"), 1)) << "sticky after a failure";
-        EXPECT_EQ(row.code, file.Close());
+        EXPECT_EQ(Failure(row.code, row.detail.c_str()), Said(file.mStatus.GetStatusCode(), file)) << row.function;
+        EXPECT_TRUE(file.WriteBuffer(Bytes("x"), 1) == 0 && file.Close() == row.code) << "sticky after a failure";
     }
 }
 #endif
@@ -225,15 +202,12 @@ TEST(ALFileStorage, BytesAcrossBufferEdgesAndTheDecryptorBeforeTheCrc)
     EXPECT_EQ(4099, out.Tell());
     out.Close();
     std::string bytes = ReadBytes("edges.bin");
-    ASSERT_EQ(4099u, bytes.size());
-    EXPECT_EQ(std::string("\xFE\xD4\xC3\xB2\xA1", 5), bytes.substr(4094));
+    EXPECT_TRUE(bytes.size() == 4099u && bytes.substr(4094) == std::string("\xFE\xD4\xC3\xB2\xA1", 5));
 
     ASSERT_EQ(0, in.Open());
     in.Seek(4095);
     DWORD value = 0;
-    EXPECT_EQ(0, in.ReadLittleEndianLong(value));
-    EXPECT_EQ(0xA1B2C3D4u, value);
-    EXPECT_LT(in.ReadChar(), 0);
+    EXPECT_TRUE(in.ReadLittleEndianLong(value) == 0 && value == 0xA1B2C3D4u && in.ReadChar() < 0);
 
     FlipBytes flip;
     in.SetDecryptor(&flip);
@@ -241,8 +215,7 @@ TEST(ALFileStorage, BytesAcrossBufferEdgesAndTheDecryptorBeforeTheCrc)
     in.InitCrc(0xFFFFFFFFu);
     unsigned char flipped[4];
     const unsigned char plain[] = {0x2B, 0x3C, 0x4D, 0x5E}; // the complements of the bytes on disk
-    EXPECT_EQ(4, in.ReadBuffer(flipped, 8));
-    EXPECT_EQ(0, memcmp(plain, flipped, 4));
+    EXPECT_TRUE(in.ReadBuffer(flipped, 8) == 4 && memcmp(plain, flipped, 4) == 0);
     EXPECT_EQ(ALCrc32Update(0xFFFFFFFFu, plain, 4), in.GetCrc()) << "the CRC sees the decrypted bytes";
     in.Close();
 }

@@ -13,30 +13,23 @@ TEST(QorCriticalRegion, NestsOnOneThreadAndOnlyTheOwnerLeaves)
 {
     CQorCriticalRegion region;
     EXPECT_EQ(region.ExceptionCause(), 0);
-    for (long depth = 1; depth <= 3; ++depth) {
-        EXPECT_EQ(region.Enter(), 0u);
-        EXPECT_EQ(region.RecurseCount(), depth);
-    }
+    for (long depth = 1; depth <= 3; ++depth)
+        EXPECT_TRUE(region.Enter() == 0u && region.RecurseCount() == depth) << depth;
     bool leftByOther = true;
     std::thread([&] { leftByOther = region.Leave(); }).join();
     EXPECT_FALSE(leftByOther);
-    for (long depth = 2; depth >= 0; --depth) {
-        EXPECT_TRUE(region.Leave());
-        EXPECT_EQ(region.RecurseCount(), depth);
-    }
-    EXPECT_FALSE(region.Leave()) << "a fourth Leave has nothing to give up";
-    EXPECT_EQ(region.RecurseCount(), 0);
+    for (long depth = 2; depth >= 0; --depth)
+        EXPECT_TRUE(region.Leave() && region.RecurseCount() == depth) << depth;
+    EXPECT_TRUE(!region.Leave() && region.RecurseCount() == 0) << "a fourth Leave has nothing to give up";
 
     long counter = 0; // changed only inside the region
     std::thread workers[4];
     for (std::thread &worker : workers)
         worker = std::thread([&] {
             for (int i = 0; i < 20000; ++i) {
-                region.Enter();
-                region.Enter();
+                region.Enter(), region.Enter();
                 ++counter;
-                region.Leave();
-                region.Leave();
+                region.Leave(), region.Leave();
             }
         });
     for (std::thread &worker : workers)
@@ -64,8 +57,7 @@ TEST(QorCriticalRegion, OtherThreadWaitsUntilTheOwnerLeavesCompletely)
     EXPECT_EQ(stage.load(), 1) << "the other thread got in while the owner still held a level";
     region.Leave();
     other.join();
-    EXPECT_EQ(stage.load(), 2);
-    EXPECT_EQ(region.RecurseCount(), 0);
+    EXPECT_TRUE(stage.load() == 2 && region.RecurseCount() == 0);
 }
 
 } // namespace

@@ -1,10 +1,10 @@
-// QorDBInfo_test.cpp: how the family's locations are worked out with and without each registry key
-// and the INI file, and the INI's backup counters. The record is filled again in each test from the
-// test's own registry and folder; the family's keys that a test writes are deleted at its end.
+// QorDBInfo_test.cpp: the family's locations with and without each registry key and the INI file, and the INI's
+// backup counters; each test fills a record of its own, and its family keys are deleted at its end.
 #include "QorDBInfo.h"
 #include "QorRegistry.h"
 
 #include "QorFamilyKeys.h"
+#include "QorKnownDifference.h"
 #include "QorTestEnvironment.h"
 #include "QorTestFiles.h"
 
@@ -20,11 +20,7 @@ const char kUserCommon[] = "HKEY_CURRENT_USER\\Software\\Tolmar Technology\\Comm
 const char kFind[] = "HKEY_LOCAL_MACHINE\\Software\\Tolmar Technology\\Find";
 const char kMoonlane[] = "HKEY_LOCAL_MACHINE\\Software\\Tolmar Technology\\Moonlane";
 
-#if defined(_WIN32)
-const char kSeparator[] = "\\";
-#else
-const char kSeparator[] = "/";
-#endif
+const std::string kSeparator = qor::test::OnPosixLayer() ? "/" : "\\";
 
 // A record filled again from the current registry and files.
 class FreshDBInfo : public CQorDBInfoData {
@@ -33,13 +29,10 @@ public:
 };
 
 // Points g_dbInfo at another record for the duration of a test.
-class GlobalRecordSwap {
-public:
+struct GlobalRecordSwap {
     explicit GlobalRecordSwap(const CQorDBInfoData &record) : m_saved(g_dbInfo) { g_dbInfo = record; }
     ~GlobalRecordSwap() { g_dbInfo = m_saved; }
-
-private:
-    CQorDBInfoData m_saved;
+    const CQorDBInfoData m_saved;
 };
 
 std::string ProgramFolder()
@@ -49,13 +42,10 @@ std::string ProgramFolder()
     return program.substr(0, program.find_last_of("\\/") + 1);
 }
 
+// On POSIX, XDG_DATA_HOME/Z4DB.
 std::string DefaultDatabaseFolder()
 {
-#if defined(_WIN32)
-    return "C:\\Z4DB";
-#else
-    return (qor::test::PrivateFolderEnvironment::Folder() / "data" / "Z4DB").string(); // XDG_DATA_HOME/Z4DB
-#endif
+    return qor::test::OnPosixLayer() ? (qor::test::PrivateFolderEnvironment::Folder() / "data" / "Z4DB").string() : "C:\\Z4DB";
 }
 
 std::string TempFolder()
@@ -78,17 +68,21 @@ protected:
     const std::string m_strFolder = qor::test::PathOf("db");
 };
 
+// The record's common, find and install paths, whether Moonlane is there, and its database folder and INI file.
+std::string Locations(const CQorDBInfoData &info)
+{
+    return std::string(info.m_strCommonPath.GetString()) + "|" + info.m_strFindPath.GetString() + "|" +
+           info.m_strInstallPath.GetString() + "|" + std::to_string(info.m_bHasMoonlane) + "|" + info.m_strDBPath.GetString() +
+           "|" + info.m_strINIPath.GetString();
+}
+std::string Database(const std::string &folder) { return folder + "|" + folder + kSeparator + "QorLocat.ini"; }
+
 TEST_F(QorDBInfoTest, WithoutAnyKeyEverythingFallsBack)
 {
     FreshDBInfo info;
     const std::string program = ProgramFolder();
     ASSERT_FALSE(program.empty());
-    EXPECT_EQ(info.m_strCommonPath.GetString(), program);
-    EXPECT_EQ(info.m_strFindPath.GetString(), program);
-    EXPECT_EQ(info.m_strInstallPath.GetString(), program);
-    EXPECT_EQ(info.m_bHasMoonlane, 0);
-    EXPECT_EQ(info.m_strDBPath.GetString(), DefaultDatabaseFolder());
-    EXPECT_EQ(info.m_strINIPath.GetString(), DefaultDatabaseFolder() + kSeparator + "QorLocat.ini");
+    EXPECT_EQ(program + "|" + program + "|" + program + "|0|" + Database(DefaultDatabaseFolder()), Locations(info));
     EXPECT_EQ(info.m_strTempPath.GetString(), TempFolder());
     EXPECT_STREQ(info.m_strLocalDBName, "RaviDozLocalDB");
     EXPECT_EQ(info.ReadInfo(), S_OK);
@@ -98,35 +92,16 @@ TEST_F(QorDBInfoTest, EachKeyTakesItsPlace)
 {
     Write(kCommon, "Path", "common-folder");
     Write(kUserCommon, "DataPath", m_strFolder.c_str());
-    {
-        FreshDBInfo info;
-        EXPECT_STREQ(info.m_strCommonPath, "common-folder");
-        EXPECT_STREQ(info.m_strFindPath, "common-folder") << "the find path falls back to the common path";
-        EXPECT_STREQ(info.m_strInstallPath, "common-folder");
-        EXPECT_EQ(info.m_strDBPath.GetString(), m_strFolder);
-        EXPECT_EQ(info.m_strINIPath.GetString(), m_strFolder + kSeparator + "QorLocat.ini");
-    }
+    // the find path falls back to the common path
+    EXPECT_EQ("common-folder|common-folder|common-folder|0|" + Database(m_strFolder), Locations(FreshDBInfo()));
     Write(kFind, "Path", "find-folder");
-    Write(kMoonlane, nullptr, nullptr); // the key without its value
-    {
-        FreshDBInfo info;
-        EXPECT_STREQ(info.m_strFindPath, "find-folder");
-        EXPECT_STREQ(info.m_strInstallPath, "find-folder");
-        EXPECT_EQ(info.m_bHasMoonlane, 0) << "a Moonlane key without Path";
-    }
+    Write(kMoonlane, nullptr, nullptr); // the key without its value: no Moonlane
+    EXPECT_EQ("common-folder|find-folder|find-folder|0|" + Database(m_strFolder), Locations(FreshDBInfo()));
     Write(kMoonlane, "Path", "moonlane-folder");
-    Write(kUserCommon, "DataPath", "");
-    {
-        FreshDBInfo info;
-        EXPECT_STREQ(info.m_strInstallPath, "moonlane-folder");
-        EXPECT_EQ(info.m_bHasMoonlane, 1);
-        EXPECT_EQ(info.m_strDBPath.GetString(), DefaultDatabaseFolder()) << "an empty DataPath";
-    }
+    Write(kUserCommon, "DataPath", ""); // empty: the default
+    EXPECT_EQ("common-folder|find-folder|moonlane-folder|1|" + Database(DefaultDatabaseFolder()), Locations(FreshDBInfo()));
     Write(kCommon, "Path", std::string(512, 'x').c_str());
-    {
-        FreshDBInfo info;
-        EXPECT_EQ(info.m_strCommonPath.GetString(), ProgramFolder()) << "a value too long to read counts as missing";
-    }
+    EXPECT_EQ(FreshDBInfo().m_strCommonPath.GetString(), ProgramFolder()) << "a value too long to read counts as missing";
 }
 
 TEST_F(QorDBInfoTest, LocalDatabaseNameAndBackupCountersLiveInTheINIFile)
@@ -137,30 +112,24 @@ TEST_F(QorDBInfoTest, LocalDatabaseNameAndBackupCountersLiveInTheINIFile)
     CQorDBInfo dbInfo;
     long nextRecord = -1, nextEntity = -1;
     EXPECT_EQ(dbInfo.ReadBackupRaviDozInfo(nextRecord, nextEntity), S_OK);
-    EXPECT_EQ(nextRecord, 0L) << "without the INI file";
-    EXPECT_EQ(nextEntity, 0L);
+    EXPECT_TRUE(nextRecord == 0L && nextEntity == 0L) << "without the INI file";
 
     EXPECT_EQ(dbInfo.WriteBackupRaviDozInfo(12, 34), S_OK);
     const std::string text = qor::test::ReadBytes(CQorDBInfo::GetINIPath());
-    EXPECT_NE(text.find("[DBBackup]"), std::string::npos) << text;
-    EXPECT_NE(text.find("NextRecord=12"), std::string::npos) << text;
-    EXPECT_NE(text.find("NextEntityRecord=34"), std::string::npos) << text;
+    EXPECT_TRUE(text.find("[DBBackup]") != std::string::npos && text.find("NextRecord=12") != std::string::npos &&
+                text.find("NextEntityRecord=34") != std::string::npos) << text;
     EXPECT_EQ(dbInfo.ReadBackupRaviDozInfo(nextRecord, nextEntity), S_OK);
-    EXPECT_EQ(nextRecord, 12L);
-    EXPECT_EQ(nextEntity, 34L);
+    EXPECT_TRUE(nextRecord == 12L && nextEntity == 34L);
 
     EXPECT_TRUE(WritePrivateProfileStringA("Database Location", "BaseName", "OtherDB", CQorDBInfo::GetINIPath()));
     EXPECT_STREQ(CQorDBInfo::GetLocalDBName(), "RaviDozLocalDB") << "read once, at the fill";
-    FreshDBInfo again;
-    EXPECT_STREQ(again.m_strLocalDBName, "OtherDB");
+    EXPECT_STREQ(FreshDBInfo().m_strLocalDBName, "OtherDB");
 
     // The getters read the global record.
-    EXPECT_STREQ(CQorDBInfo::GetDBPath(), info.m_strDBPath);
-    EXPECT_STREQ(CQorDBInfo::GetCommonPath(), info.m_strCommonPath);
-    EXPECT_STREQ(CQorDBInfo::GetFindPath(), info.m_strFindPath);
-    EXPECT_STREQ(CQorDBInfo::GetInstallPath(), info.m_strInstallPath);
+    EXPECT_EQ(std::string(CQorDBInfo::GetCommonPath()) + "|" + CQorDBInfo::GetFindPath() + "|" + CQorDBInfo::GetInstallPath() +
+                  "|" + std::to_string(CQorDBInfo::HasMoonlane()) + "|" + CQorDBInfo::GetDBPath() + "|" + CQorDBInfo::GetINIPath(),
+              Locations(info));
     EXPECT_STREQ(CQorDBInfo::GetTempPath(), info.m_strTempPath);
-    EXPECT_EQ(CQorDBInfo::HasMoonlane(), 0);
 
     // A database folder that does not exist cannot take the file.
     Write(kUserCommon, "DataPath", (m_strFolder + kSeparator + "missing").c_str());
@@ -172,10 +141,7 @@ TEST_F(QorDBInfoTest, LocalDatabaseNameAndBackupCountersLiveInTheINIFile)
 TEST(QorDBInfoGlobal, IsFilledAtLoad)
 {
     // Whatever the machine holds, the fill leaves no location empty.
-    EXPECT_STRNE(CQorDBInfo::GetCommonPath(), "");
-    EXPECT_STRNE(CQorDBInfo::GetDBPath(), "");
-    EXPECT_STRNE(CQorDBInfo::GetINIPath(), "");
-    EXPECT_STRNE(CQorDBInfo::GetLocalDBName(), "");
+    EXPECT_TRUE(*CQorDBInfo::GetCommonPath() && *CQorDBInfo::GetDBPath() && *CQorDBInfo::GetINIPath() && *CQorDBInfo::GetLocalDBName());
     const std::string temp = CQorDBInfo::GetTempPath();
     EXPECT_EQ(temp.substr(temp.size() - 8), std::string(kSeparator) + "AER19UB");
 }

@@ -15,12 +15,10 @@ std::string Text(const CQorString &text) { return text.GetString(); }
 
 TEST(QorDateTimeText, ZeroIsNoDateButMidnight)
 {
-    CQorDateTime zero;
-    EXPECT_EQ("||", Text(zero.FormatShortDate()) + "|" + Text(zero.FormatLongDate()) + "|" +
-                        Text(zero.Format(0, 0x400, nullptr)));
-    EXPECT_EQ("12:00:00 AM", Text(zero.FormatTime(0)));
-    EXPECT_EQ(" 12:00:00 AM", Text(zero.FormatShortDateAndTime()));
-    EXPECT_EQ("1899-12-30", Text(zero.Format("%Y-%m-%d"))) << "strftime patterns make no exception for 0.0";
+    CQorDateTime zero; // strftime patterns make no exception for 0.0
+    EXPECT_EQ("|||12:00:00 AM| 12:00:00 AM|1899-12-30",
+              Text(zero.FormatShortDate() + "|" + zero.FormatLongDate() + "|" + zero.Format(0, 0x400, nullptr) + "|" +
+                   zero.FormatTime(0) + "|" + zero.FormatShortDateAndTime() + "|" + zero.Format("%Y-%m-%d")));
 }
 
 TEST(QorDateTimeText, FormsOfAValue)
@@ -29,12 +27,11 @@ TEST(QorDateTimeText, FormsOfAValue)
     CQorString out;
     EXPECT_EQ("3/29/2007 1:05:07 PM", Text(thursday.Format(0, 0x400, &out)));
     EXPECT_EQ("3/29/2007 1:05:07 PM", Text(out));
-    EXPECT_EQ("3/29/2007", Text(thursday.FormatShortDate()));
-    EXPECT_EQ("Thursday, March 29, 2007", Text(thursday.FormatLongDate()));
-    EXPECT_EQ("Thu 3/29/2007 1:05:07 PM", Text(thursday.FormatWDAndShortDT()));
-    EXPECT_EQ("Thursday, March 29, 2007 1:05:07 PM", Text(thursday.FormatLongDateAndTime()));
-    EXPECT_EQ("1:05 PM", Text(thursday.FormatTime(TIME_NOSECONDS)));
-    EXPECT_EQ("Thu HH", Text(thursday.FormatDate(0, "ddd HH"))) << "hours are text in a date picture";
+    // hours are text in a date picture
+    EXPECT_EQ("3/29/2007|Thursday, March 29, 2007|Thu 3/29/2007 1:05:07 PM|Thursday, March 29, 2007 1:05:07 PM|1:05 PM|Thu HH",
+              Text(thursday.FormatShortDate() + "|" + thursday.FormatLongDate() + "|" + thursday.FormatWDAndShortDT() + "|" +
+                   thursday.FormatLongDateAndTime() + "|" + thursday.FormatTime(TIME_NOSECONDS) + "|" +
+                   thursday.FormatDate(0, "ddd HH")));
 
     CQorDateTime invalid(36526.5);
     invalid.SetStatus(CQorDateTime::Invalid);
@@ -50,18 +47,17 @@ TEST(QorDateTimeText, PatternsFromResourcesAndOverflow)
 {
     CQorDateTime value(2007, 3, 29, 13, 5, 7);
     EXPECT_EQ(QOR_TEST_IDS_GREETING_TEXT, Text(value.Format((unsigned int)QOR_TEST_IDS_GREETING)));
-    EXPECT_EQ("", Text(value.Format((unsigned int)QOR_TEST_IDS_LONG))) << "longer than the 512-byte buffer";
-    EXPECT_EQ("", Text(value.Format((unsigned int)QOR_TEST_IDS_MISSING_BLOCK)));
+    EXPECT_EQ("", Text(value.Format((unsigned int)QOR_TEST_IDS_LONG) + value.Format((unsigned int)QOR_TEST_IDS_MISSING_BLOCK)))
+        << "longer than the 512-byte buffer, or missing";
     EXPECT_EQ("13:05:07 %", Text(value.Format("%H:%M:%S %%")));
 }
 
 TEST(QorDateTimeText, ParseFailsToZeroInvalidAndRecovers)
 {
     CQorDateTime value(2007, 3, 29, 13, 5, 7);
-    EXPECT_EQ(0, value.ParseDateTime("not a date"));
-    EXPECT_TRUE((double)value == 0.0 && value.GetStatus() == CQorDateTime::Invalid);
-    EXPECT_EQ(1, value.ParseDateTime("March 29, 2007 1:05:07 PM"));
-    EXPECT_TRUE(value.GetStatus() == CQorDateTime::Valid && value == CQorDateTime(2007, 3, 29, 13, 5, 7));
+    EXPECT_TRUE(value.ParseDateTime("not a date") == 0 && (double)value == 0.0 && value.GetStatus() == CQorDateTime::Invalid);
+    EXPECT_TRUE(value.ParseDateTime("March 29, 2007 1:05:07 PM") == 1 && value.GetStatus() == CQorDateTime::Valid &&
+                value == CQorDateTime(2007, 3, 29, 13, 5, 7));
     EXPECT_TRUE(value.ParseDateTime("12/29/1899 6:00 AM") == 1 && (double)value == -1.25);
     EXPECT_TRUE(value.ParseDateTime("1/2/2000 10:30", VAR_DATEVALUEONLY) == 1 && (double)value == 36527.0);
     EXPECT_TRUE(value.ParseDateTime(nullptr) == 0 && value.ParseDateTime("") == 0);

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -35,17 +36,16 @@ TEST(QorDateTime, LinearScaleOrdersNegativeDates)
     EXPECT_TRUE(CQorDateTime(-1.25) < CQorDateTime(-1.5) && CQorDateTime(-1.5) < CQorDateTime(0.25)); // 06:00, 12:00
     CQorDateTime noonBefore(-0.5), noonAfter(0.5); // both 30 December 1899 12:00
     EXPECT_TRUE(noonBefore <= noonAfter && noonBefore >= noonAfter && !(noonBefore == noonAfter));
-    EXPECT_DOUBLE_EQ(0.25, (double)(CQorDateTime(-1.25) + CQorDateTimeSpan(1.0)));
-    EXPECT_DOUBLE_EQ(-2.25, (double)(CQorDateTime(0.25) - CQorDateTimeSpan(2.0))); // 28 December 06:00
-    EXPECT_DOUBLE_EQ(2.0, (CQorDateTime(0.25) - CQorDateTime(-2.25)).GetTotalDays());
+    // 29 December 06:00 plus a day; 31 December 06:00 less two days is 28 December 06:00
+    EXPECT_EQ((std::vector<double>{0.25, -2.25, 2.0}), (std::vector<double>{(double)(CQorDateTime(-1.25) + CQorDateTimeSpan(1.0)),
+              (double)(CQorDateTime(0.25) - CQorDateTimeSpan(2.0)), (CQorDateTime(0.25) - CQorDateTime(-2.25)).GetTotalDays()}));
 }
 
 TEST(QorDateTime, SentinelAndConversionsIn)
 {
-    EXPECT_EQ(0.0, (double)CQorDateTime(949998.0));
     CQorDateTime value;
     value = 949998.0;
-    EXPECT_EQ(949998.0, (double)value) << "assignment keeps the sentinel";
+    EXPECT_TRUE((double)CQorDateTime(949998.0) == 0.0 && (double)value == 949998.0) << "assignment keeps the sentinel";
     EXPECT_TRUE(CQorDateTime(0.4).IsSameDay(949998.0));
 
     VARIANT date{}, number{};
@@ -62,8 +62,7 @@ TEST(QorDateTime, SentinelAndConversionsIn)
     value = 36526.5;
     value = beyond;
     EXPECT_TRUE(value.GetStatus() == CQorDateTime::Invalid && (double)value == 36526.5) << "the value stays";
-    EXPECT_EQ(E_FAIL, value.SetLocalFileTime(beyond));
-    EXPECT_TRUE(value.SetLocalFileTime(year2000) == 0 && (double)value == 36526.0);
+    EXPECT_TRUE(value.SetLocalFileTime(beyond) == E_FAIL && value.SetLocalFileTime(year2000) == 0 && (double)value == 36526.0);
     for (double outside : {-657435.0, 2958466.0, 1e10}) {
         CQorDateTime distant(outside); // a failed breakdown has no fields and makes the value invalid
         EXPECT_TRUE(FieldsOf(distant) == "-1--1--1 -1 -1:-1:-1" && distant.GetStatus() == CQorDateTime::Invalid) << outside;
@@ -80,27 +79,24 @@ TEST(QorDateTime, SettersAndTheirFailures)
     bool refused = value.SetTimeOnly(-1, 0, 0) == 1; // no clamping: hour 65535
     QOR_EXPECT_BROKEN_ON_WINE(refused && value.GetStatus() == CQorDateTime::Invalid && (double)value == 0.0,
                               "Wine's SystemTimeToVariantTime reads hour 65535 as -1");
-    EXPECT_EQ(1, value.SetDate(2000, 2, 32));
-    EXPECT_EQ(1, value.SetDate(-1, 1, 1)) << "a year of -1 is 65535 as a field";
+    EXPECT_TRUE(value.SetDate(2000, 2, 32) == 1 && value.SetDate(-1, 1, 1) == 1) << "a year of -1 is 65535 as a field";
 
     CQorDateTime day(2001, 2, 29, 10, 0, 0), time(1999, 1, 1, 6, 30, 15);
     EXPECT_EQ("2001-3-1 4 10:0:0", FieldsOf(day)) << "29 February 2001 carries into March";
-    EXPECT_EQ(0, day.SetTimeOnly(time));
-    EXPECT_EQ("2001-3-1 4 6:30:15", FieldsOf(day));
+    EXPECT_TRUE(day.SetTimeOnly(time) == 0 && FieldsOf(day) == "2001-3-1 4 6:30:15") << FieldsOf(day);
     time.SetStatus(CQorDateTime::Null);
-    EXPECT_EQ(0, time.SetDateOnly(day)) << "a null value's own time reads as -1 parts, clamped to 0";
-    EXPECT_EQ("2001-3-1 4 0:0:0", FieldsOf(time));
+    EXPECT_TRUE(time.SetDateOnly(day) == 0 && FieldsOf(time) == "2001-3-1 4 0:0:0") << "a null value's time: -1 parts, clamped";
 }
 
 TEST(QorDateTime, FieldsOut)
 {
     CQorDateTime value(2000, 12, 31, 13, 14, 15);
-    EXPECT_EQ(365, value.GetDayOfYear()) << "31 December of a leap year";
-    EXPECT_EQ(0, CQorDateTime(2001, 1, 1, 23, 0, 0).GetDayOfYear());
-    EXPECT_EQ(363, CQorDateTime(0.5).GetDayOfYear()) << "30 December 1899 noon, across day 0";
+    // 31 December of a leap year; 1 January; 30 December 1899 noon, across day 0
+    EXPECT_EQ((std::vector<int>{365, 0, 363}), (std::vector<int>{value.GetDayOfYear(), CQorDateTime(2001, 1, 1, 23, 0, 0).GetDayOfYear(),
+                                                                 CQorDateTime(0.5).GetDayOfYear()}));
     struct tm broken;
-    EXPECT_EQ(0, value.GetAsTmStruct(broken));
-    EXPECT_TRUE(broken.tm_year == 100 && broken.tm_mon == 11 && broken.tm_wday == 0 && broken.tm_sec == 15);
+    EXPECT_TRUE(value.GetAsTmStruct(broken) == 0 && broken.tm_year == 100 && broken.tm_mon == 11 && broken.tm_wday == 0 &&
+                broken.tm_sec == 15);
     EXPECT_TRUE(CQorDateTime(1e10).GetAsTmStruct(broken) == E_FAIL && broken.tm_year == 0);
     value.SetStatus(CQorDateTime::Null);
     EXPECT_EQ(-1, value.GetYear()) << "a null value has no fields, whatever its raw value";
@@ -131,11 +127,7 @@ TEST(QorDateTime, ArithmeticPassesNullBeforeInvalid)
 
 TEST(QorDateTimeSpan, UnitsRoundingAndArithmetic)
 {
-    static const struct {
-        double days;
-        long d, h, m, s;
-        double totalHours;
-    } kRows[] = {
+    static const struct { double days; long d, h, m, s; double totalHours; } kRows[] = {
         {1 + 2 / 24.0 + 3 / 1440.0 + 4 / 86400.0, 1, 2, 3, 4, 26},
         {0.999999, 0, 0, 59, 59, 23},     // 24 hours after the correction, less 24; the total stays 23
         {-0.5, 0, -11, 0, 0, -11},        // the correction is added before cutting toward zero
@@ -152,9 +144,8 @@ TEST(QorDateTimeSpan, UnitsRoundingAndArithmetic)
     EXPECT_STREQ("", built.Format("%H").GetString());
     null.SetStatus(CQorDateTimeSpan::Null);
     invalid.SetStatus(CQorDateTimeSpan::Invalid);
-    EXPECT_EQ(CQorDateTimeSpan::Null, (invalid + null).GetStatus());
+    EXPECT_TRUE((invalid + null).GetStatus() == CQorDateTimeSpan::Null && (-null).GetStatus() == CQorDateTimeSpan::Valid);
     EXPECT_TRUE((built - invalid).GetStatus() == CQorDateTimeSpan::Invalid && (built - invalid).GetTotalDays() == 0.0);
-    EXPECT_EQ(CQorDateTimeSpan::Valid, (-null).GetStatus());
     EXPECT_TRUE(null < built && null <= invalid && !(null == invalid)) << "ordering ignores the status";
     built -= CQorDateTimeSpan(1, 2, 3, 4);
     EXPECT_NEAR(0.0, (double)built, 1e-12);

@@ -23,11 +23,9 @@ TEST(QorDll, ResourceHandleFallsBackToTheExecutableAndTraceSendsTheText)
     EXPECT_EQ(QorGetCurrentResourceHandle(), executable);
     HINSTANCE other = (HINSTANCE)GetModuleHandleA(qor::test::OnPosixLayer() ? "libqorutil.so" : "QorUtil.dll");
     ASSERT_NE(other, nullptr);
-    EXPECT_EQ(QorDllInit(other), 0);
-    EXPECT_EQ(QorGetCurrentResourceHandle(), other);
+    EXPECT_TRUE(QorDllInit(other) == 0 && QorGetCurrentResourceHandle() == other);
     EXPECT_EQ(QorGetProcessHandle(), executable) << "the process handle is never the stored one";
-    EXPECT_EQ(QorDllInit(nullptr), 0);
-    EXPECT_EQ(QorGetCurrentResourceHandle(), executable);
+    EXPECT_TRUE(QorDllInit(nullptr) == 0 && QorGetCurrentResourceHandle() == executable);
 
     qor::test::DebugCapture capture;
     capture.Start();
@@ -51,12 +49,9 @@ TEST(QorDll, ClipboardFormatsRegisterOnceInOrder)
     // back in the standard form, and a retry keeps what was registered.
     QorInjectFault("RegisterClipboardFormatA", 3, ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_EQ((DWORD)QorRegisterClipboardFormats(), 0x80070008u);
-    EXPECT_EQ(QOR_CF_TAB, 0);
-    EXPECT_EQ(QOR_CF_MS_FILEGROUPDESCRIPTOR, 0);
     const unsigned short firstBefore = QOR_CF_FIRST_STRING_LIST;
-    EXPECT_NE(firstBefore, 0);
-    EXPECT_EQ(QorRegisterClipboardFormats(), 0);
-    EXPECT_EQ(QOR_CF_FIRST_STRING_LIST, firstBefore);
+    EXPECT_TRUE(QOR_CF_TAB == 0 && QOR_CF_MS_FILEGROUPDESCRIPTOR == 0 && firstBefore != 0);
+    EXPECT_TRUE(QorRegisterClipboardFormats() == 0 && QOR_CF_FIRST_STRING_LIST == firstBefore);
     // After a full success another call makes no platform call: an armed fault stays armed.
     QorInjectFault("RegisterClipboardFormatA", 1, ERROR_NOT_ENOUGH_MEMORY);
 #endif
@@ -67,8 +62,7 @@ TEST(QorDll, ClipboardFormatsRegisterOnceInOrder)
 #endif
     for (size_t i = 0; i < sizeof names / sizeof names[0]; ++i) {
         char name[64] = {};
-        EXPECT_GT(GetClipboardFormatNameA(*family[i], name, sizeof name), 0) << names[i];
-        EXPECT_STREQ(name, names[i]);
+        EXPECT_TRUE(GetClipboardFormatNameA(*family[i], name, sizeof name) > 0 && std::string(name) == names[i]) << names[i];
     }
     EXPECT_EQ(QOR_CF_MS_FILEGROUPDESCRIPTOR, RegisterClipboardFormatA("FileGroupDescriptor"));
     EXPECT_EQ(QOR_CF_OBJECT_GENERIC + QOR_CF_OBJECT_PERSON + QOR_CF_OBJECT_COMPANY, 0);
@@ -77,8 +71,8 @@ TEST(QorDll, ClipboardFormatsRegisterOnceInOrder)
 TEST(QorDll, HashPrimesAscendAndArePrime)
 {
     ASSERT_EQ(CQorHashTableBase::PrimeCount, 28);
-    EXPECT_EQ(CQorHashTableBase::m_aulPrimes[0], 53u);
-    EXPECT_EQ(CQorHashTableBase::m_aulPrimes[27], 4294967291u) << "the largest 32-bit prime";
+    EXPECT_TRUE(CQorHashTableBase::m_aulPrimes[0] == 53u && CQorHashTableBase::m_aulPrimes[27] == 4294967291u)
+        << "up to the largest 32-bit prime";
     for (int i = 0; i < CQorHashTableBase::PrimeCount; ++i) {
         unsigned long long prime = CQorHashTableBase::m_aulPrimes[i];
         for (unsigned long long divisor = 2; divisor * divisor <= prime; ++divisor)

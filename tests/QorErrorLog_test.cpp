@@ -87,12 +87,10 @@ protected:
 // switch is 0; a line traced afterwards is appended.
 TEST_F(ErrorLog, ShorteningAtOpening)
 {
-    struct Row {
-        size_t size;
-        unsigned long truncate;
-        size_t kept; // bytes of the old log left at its start, as its tail
-    } rows[] = {{3145728, 1, 3145728}, {3145729, 1, 2097152}, {4194304, 0, 4194304}};
-    for (const Row &row : rows) {
+    // kept: bytes of the old log left at its start, as its tail
+    struct { size_t size; unsigned long truncate; size_t kept; } rows[] = {
+        {3145728, 1, 3145728}, {3145729, 1, 2097152}, {4194304, 0, 4194304}};
+    for (const auto &row : rows) {
         SetMachineValue("ErrorLogTruncate", row.truncate);
         const std::string old = Pattern(row.size);
         WriteBytes(m_path.string(), old);
@@ -116,8 +114,7 @@ TEST_F(ErrorLog, ALogThatAnotherProcessHoldsIsNotCut)
     EXPECT_EQ(CQorError::OpenErrorLog(), S_OK) << "the log opens even when it cannot be shortened";
     CloseErrorLog();
     std::ofstream(release).put('1');
-    EXPECT_EQ(holder.Wait(), 0);
-    EXPECT_EQ(fs::file_size(m_path), 3145729u);
+    EXPECT_TRUE(holder.Wait() == 0 && fs::file_size(m_path) == 3145729u);
 }
 
 // Four processes open the log, trace a line and close it, over and over: none of their openings may
@@ -137,8 +134,7 @@ TEST_F(ErrorLog, ConcurrentOpenersLoseNoLine)
         lines.insert(text.substr(text.find('\t', start), end - text.find('\t', start)));
     for (int i = 0; i < kProcesses; ++i)
         for (int round = 0; round < kRounds; ++round)
-            EXPECT_EQ(lines.count("\tp" + std::to_string(i) + "\t" + std::to_string(round) + "\t \t "), 1u)
-                << "process " << i << ", round " << round;
+            EXPECT_EQ(lines.count("\tp" + std::to_string(i) + "\t" + std::to_string(round) + "\t \t "), 1u) << i << " " << round;
 }
 
 // A child killed at a random moment of its opening, which shortens the log: the log is then the old
@@ -207,13 +203,10 @@ TEST_F(ErrorLog, TheExternFunctionDivertsTextLinesOnly)
     CQorError error((HRESULT)0xC4000066);
     error.Log("a", nullptr, "c");
     error.Trace("t");
-    const std::string diverted = "C4000066|a|null|c|null;C4000066|t|null|null|null;";
-    EXPECT_EQ(s_diverted, diverted);
     EXPECT_FALSE(fs::exists(m_path)) << "diverted lines never open the file";
-
     error.Log(QOR_TEST_IDS_GREETING); // string resources still go to the file
     EXPECT_TRUE(Holds("C4000066\t" QOR_TEST_IDS_GREETING_TEXT "\t \t \t \r\n")) << Log();
-    EXPECT_EQ(s_diverted, diverted);
+    EXPECT_EQ(s_diverted, "C4000066|a|null|c|null;C4000066|t|null|null|null;");
 }
 
 TEST_F(ErrorLog, TraceWithFileAndLine)
@@ -225,8 +218,7 @@ TEST_F(ErrorLog, TraceWithFileAndLine)
     error.Trace("src/b.cpp", 7, nullptr, "y", nullptr, nullptr);
     capture.Stop();
     EXPECT_EQ(capture.Text(), "[12] a.cpp - x   \n[7] b.cpp -  y  \n");
-    EXPECT_TRUE(Holds("] 80004005\t[12] a.cpp - x   \t \t \t \r\n")) << Log();
-    EXPECT_TRUE(Holds("] 80004005\t[7] b.cpp -  y  \t \t \t \r\n")) << Log();
+    EXPECT_TRUE(Holds("] 80004005\t[12] a.cpp - x   \t \t \t \r\n") && Holds("] 80004005\t[7] b.cpp -  y  \t \t \t \r\n")) << Log();
 }
 
 TEST_F(ErrorLog, StaysValidWhileOtherThreadsWrite)
@@ -260,16 +252,12 @@ TEST_F(ErrorLog, StaysValidWhileOtherThreadsWrite)
 #if !defined(_WIN32)
 // The user's answer comes from the message-box handler, which only POSIX has; under Wine a real box
 // would wait for a user. Only POSIX can make the system cut a write short without an error.
-struct AssertBox {
-    std::string text, caption;
-    UINT type = 0;
-    int answer = IDOK;
-};
+struct AssertBox { std::string seen; int answer = IDOK; };
 
 int AnswerAssert(HWND, const char *text, const char *caption, UINT type, void *context)
 {
     AssertBox &box = *static_cast<AssertBox *>(context);
-    box.text = text, box.caption = caption, box.type = type;
+    box.seen = std::string(text) + "|" + caption + "|" + std::to_string(type);
     return box.answer;
 }
 
@@ -281,8 +269,7 @@ TEST_F(ErrorLog, AssertTracesAsksAndBreaksOnCancel)
     QorSetMessageBoxHandler(&AnswerAssert, &box);
     CQorError error(E_UNEXPECTED);
     error.Assert("src\\x.cpp", 33, "a > b");
-    EXPECT_EQ(box.text + "|" + box.caption, "src\\x.cpp: [33] a > b|Assert");
-    EXPECT_EQ(box.type, 0x31u) << "OK/Cancel with the exclamation icon";
+    EXPECT_EQ(box.seen, "src\\x.cpp: [33] a > b|Assert|49") << "OK/Cancel (1) with the exclamation icon (0x30)";
 
     struct sigaction trap = {}, previous = {};
     trap.sa_handler = [](int) { s_breaks = s_breaks + 1; };
@@ -309,12 +296,10 @@ TEST_F(ErrorLog, AShortFileWriteIsTracedFromQorFile2)
 
 TEST_F(ErrorLog, OpensOnceAndCountsOpens)
 {
-    EXPECT_EQ(CQorError::OpenErrorLog(), S_OK);
-    EXPECT_EQ(CQorError::OpenErrorLog(), S_FALSE);
+    EXPECT_EQ((std::vector<HRESULT>{S_OK, S_FALSE}), (std::vector<HRESULT>{CQorError::OpenErrorLog(), CQorError::OpenErrorLog()}));
     EXPECT_TRUE(CQorError::m_lTraceCount == 1 && CQorError::TraceOpen());
     EXPECT_FALSE(CQorError::LogOpen()) << "the second log is never set";
-    EXPECT_TRUE(CQorError::OpenTrace("ignored: the log is open"));
-    EXPECT_EQ(CQorError::m_lTraceCount, 2);
+    EXPECT_TRUE(CQorError::OpenTrace("ignored: the log is open") && CQorError::m_lTraceCount == 2);
     CQorError::CloseTrace();
     EXPECT_TRUE(CQorError::TraceOpen());
     CQorError::CloseTrace();

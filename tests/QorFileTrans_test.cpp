@@ -43,9 +43,9 @@ struct ProbedFile : CQorFileTrans {
 std::string Digits(size_t count)
 {
     std::string bytes;
-    for (size_t i = 0; i < count; ++i)
-        bytes += (char)('0' + i % 10);
-    return bytes;
+    while (bytes.size() < count)
+        bytes += "0123456789";
+    return bytes.substr(0, count);
 }
 
 void WriteAt(CQorFileTrans &file, DWORD offset, const std::string &bytes)
@@ -91,9 +91,8 @@ TEST(QorFileTrans, WritesMergeIntoRangesByTheirRules)
     EXPECT_EQ((Ranges{{0, "AAAAAAAAxxxxxBBBBBBc"}, {22, "w"}, {25, "zzzzzyy"}}), file.Records());
     WriteAt(file, 21, std::string(12, 'q')); // swallows two ranges and runs past them
     DWORD done = 9;
-    EXPECT_EQ(S_OK, file.Write("", 0, &done)); // no range for nothing
+    EXPECT_TRUE(file.Write("", 0, &done) == S_OK && done == 0u) << "no range for nothing";
     EXPECT_EQ((Ranges{{0, "AAAAAAAAxxxxxBBBBBBc"}, {21, std::string(12, 'q')}}), file.Records());
-    EXPECT_EQ(0u, done);
     EXPECT_EQ(std::string(40, '.'), ReadBytes(PathOf("merge.db"))); // nothing reached the disk
 }
 
@@ -109,11 +108,9 @@ TEST(QorFileTrans, SearchFindsTheHoldingOrFollowingRange)
     int rows[][4] = {{0, 0, -1, 0}, {10, 0, 0, 1}, {14, 0, 0, 1}, {15, 1, -1, 1},
                      {52, 2, 2, 3}, {69, 3, -1, 3}, {94, 4, 4, -1}, {95, 5, -1, -1}};
     for (auto &row : rows) {
-        int next = 7;
-        EXPECT_EQ(row[1], file.BSearch(row[0], found)) << row[0];
-        EXPECT_EQ(row[2] >= 0, found) << row[0];
-        EXPECT_EQ(row[2], file.SeekMem(row[0], next)) << row[0];
-        EXPECT_EQ(row[3], next) << row[0];
+        int next = 7, index = file.BSearch(row[0], found);
+        EXPECT_EQ((std::vector<int>{row[1], row[2] >= 0, row[2], row[3]}),
+                  (std::vector<int>{index, found, file.SeekMem(row[0], next), next})) << row[0];
     }
 }
 
@@ -143,8 +140,7 @@ TEST(QorFileTrans, ReadsSeeRangesOverTheFileAndGapsAsZerosAndSeeksAreLogical)
 TEST(QorFileTrans, StateMachineRefusesWhatItsStateForbids)
 {
     ProbedFile file;
-    std::vector<HRESULT> closed = {file.BeginTrans(), file.CommitTrans(), file.AbortTrans()};
-    EXPECT_EQ(std::vector<HRESULT>(3, E_FAIL), closed);
+    EXPECT_EQ(std::vector<HRESULT>(3, E_FAIL), (std::vector<HRESULT>{file.BeginTrans(), file.CommitTrans(), file.AbortTrans()}));
     OpenInTransaction(file, "states.db", Digits(30));
     EXPECT_EQ(E_FAIL, file.BeginTrans());
     // A failed commit rolls back (the journal goes), keeps the ranges and refuses all but an abort.
@@ -154,9 +150,8 @@ TEST(QorFileTrans, StateMachineRefusesWhatItsStateForbids)
     EXPECT_FALSE(file.IncompleteTransaction());
     char one;
     DWORD done;
-    std::vector<HRESULT> refused = {file.Read(&one, 1, &done), file.Write("x", 1, &done), file.CommitTrans(),
-                                    file.BeginTrans()};
-    EXPECT_EQ(std::vector<HRESULT>(4, E_FAIL), refused);
+    EXPECT_EQ(std::vector<HRESULT>(4, E_FAIL),
+              (std::vector<HRESULT>{file.Read(&one, 1, &done), file.Write("x", 1, &done), file.CommitTrans(), file.BeginTrans()}));
     EXPECT_EQ(S_OK, file.AbortTrans());
     EXPECT_EQ(E_FAIL, file.AbortTrans());
     auto dropped = std::make_unique<ProbedFile>(); // destroyed in a transaction: aborted
@@ -227,9 +222,7 @@ TEST(QorFileTrans, RecoveryRollsBackCompleteJournalsAndDropsOthers)
         std::string expected(row.dataSize, '#');
         if (row.rolledBack)
             expected = (expected + std::string(10, '\0')).substr(0, 100).replace(10, 10, "abcdefghij").replace(30, 5, "vwxyz");
-        if (SUCCEEDED(row.result)) { // a failed roll-back may have written some records back
-            EXPECT_EQ(expected, ReadBytes(data));
-        }
+        EXPECT_TRUE(FAILED(row.result) || expected == ReadBytes(data)); // a failed roll-back may have written some back
     }
     // Without its data file a journal cannot be rolled back: it stays, and nothing opens.
     std::remove(data.c_str());

@@ -49,13 +49,8 @@ TEST(QorFile, ReadLineOverEveryKindOfLineEnd)
     // Lines longer than the 4095-byte buffer, also with the CR LF split over two reads.
     std::string longLine(10000, 'L');
     std::string splitPair(4094, 'S');
-    Lines lines = ReadLines(longLine + "\r\n" + splitPair + "\r\nend");
-    ASSERT_EQ(4u, lines.size());
-    EXPECT_EQ(longLine.size(), lines[0].second.size());
-    EXPECT_EQ(longLine, lines[0].second);
-    EXPECT_EQ(splitPair, lines[1].second);
-    EXPECT_EQ((std::pair<HRESULT, std::string>{S_OK, "end"}), lines[2]);
-    EXPECT_EQ(S_FALSE, lines[3].first);
+    EXPECT_TRUE(ReadLines(longLine + "\r\n" + splitPair + "\r\nend") ==
+                (Lines{{S_OK, longLine}, {S_OK, splitPair}, {S_OK, "end"}, {S_FALSE, ""}}));
     // Exactly one buffer, then its end.
     std::string oneBuffer(4095, 'B');
     EXPECT_EQ((Lines{{S_OK, oneBuffer}, {S_OK, "n"}, {S_FALSE, ""}}), ReadLines(oneBuffer + "\nn"));
@@ -67,24 +62,16 @@ TEST(QorFile, ReadWriteAndTheirResultRules)
     CQorFile file;
     ASSERT_EQ(S_OK, file.Create(path.c_str()));
     DWORD count = 77;
-    EXPECT_EQ(S_FALSE, file.Write("", 0, &count));
-    EXPECT_EQ(0u, count);
-    EXPECT_EQ(S_OK, file.WriteLine("abc"));
-    EXPECT_EQ(5u, file.Offset());
-    EXPECT_EQ(5u, file.GetSize(nullptr));
+    EXPECT_TRUE(file.Write("", 0, &count) == S_FALSE && count == 0u);
+    EXPECT_TRUE(file.WriteLine("abc") == S_OK && file.Offset() == 5u && file.GetSize(nullptr) == 5u);
     EXPECT_EQ(S_OK, file.Seek(0, FILE_BEGIN));
     char buffer[16] = {};
-    EXPECT_EQ(S_OK, file.Read(buffer, sizeof buffer, &count));
-    EXPECT_EQ(std::string("abc\r\n"), std::string(buffer, count));
-    EXPECT_EQ(S_FALSE, file.Read(buffer, sizeof buffer, &count)); // at the end
-    EXPECT_EQ(0u, count);
-    EXPECT_EQ(E_FAIL, file.Seek(-10, FILE_CURRENT));
-    EXPECT_EQ(S_OK, file.Seek(3, FILE_BEGIN));
-    EXPECT_EQ(S_OK, file.Truncate());
-    EXPECT_EQ(S_OK, file.Flush());
-    EXPECT_EQ(S_OK, file.Seek(1, FILE_BEGIN));
+    EXPECT_TRUE(file.Read(buffer, sizeof buffer, &count) == S_OK && std::string(buffer, count) == "abc\r\n");
+    EXPECT_TRUE(file.Read(buffer, sizeof buffer, &count) == S_FALSE && count == 0u) << "at the end";
     CQorString rest;
-    EXPECT_EQ(S_OK, file.ReadAll(rest));
+    EXPECT_EQ((std::vector<HRESULT>{E_FAIL, S_OK, S_OK, S_OK, S_OK, S_OK}),
+              (std::vector<HRESULT>{file.Seek(-10, FILE_CURRENT), file.Seek(3, FILE_BEGIN), file.Truncate(), file.Flush(),
+                                    file.Seek(1, FILE_BEGIN), file.ReadAll(rest)}));
     EXPECT_STREQ("bc", rest); // from the current position
 
     // Create on an existing file deletes it first, so even a disposition that keeps data finds none.
@@ -92,8 +79,7 @@ TEST(QorFile, ReadWriteAndTheirResultRules)
     CQorFile again;
     EXPECT_EQ(S_OK, again.Create(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL, OPEN_ALWAYS));
     EXPECT_EQ(0u, again.GetSize(nullptr));
-    EXPECT_EQ(S_OK, again.Delete());
-    EXPECT_EQ((HRESULT)0x80070002, again.Delete()); // gone
+    EXPECT_EQ((std::vector<HRESULT>{S_OK, (HRESULT)0x80070002}), (std::vector<HRESULT>{again.Delete(), again.Delete()}));
 }
 
 TEST(QorFile, FailedOpensAndClosedObjects)
@@ -104,16 +90,14 @@ TEST(QorFile, FailedOpensAndClosedObjects)
     ASSERT_EQ(S_OK, file.Open(existing.c_str()));
     // A failed open leaves the object closed with the old name.
     EXPECT_EQ((HRESULT)0x80070002, file.Open(PathOf("missing.txt").c_str()));
-    EXPECT_EQ(INVALID_HANDLE_VALUE, file.GetHandle());
-    EXPECT_EQ(0xFFFFFFFFu, file.Offset());
-    EXPECT_EQ(0xFFFFFFFFu, file.GetSize(nullptr)); // by handle: the closed state is not a zero handle
+    // By handle: the closed state is not a zero handle.
+    EXPECT_TRUE(file.GetHandle() == INVALID_HANDLE_VALUE && file.Offset() == 0xFFFFFFFFu && file.GetSize(nullptr) == 0xFFFFFFFFu);
     DWORD count = 77;
     char buffer[4];
-    EXPECT_EQ((HRESULT)0x80070006, file.Read(buffer, 4, &count)); // invalid handle
-    EXPECT_EQ(0u, count);
-    EXPECT_EQ((HRESULT)0x80070006, file.Write("x", 1, &count));
-    EXPECT_EQ(S_OK, file.Delete()); // the old name is kept: the existing file is deleted
-    EXPECT_EQ((HRESULT)0x80070002, file.Delete());
+    EXPECT_TRUE(file.Read(buffer, 4, &count) == (HRESULT)0x80070006 && count == 0u); // invalid handle
+    // The old name is kept: the existing file is deleted.
+    EXPECT_EQ((std::vector<HRESULT>{(HRESULT)0x80070006, S_OK, (HRESULT)0x80070002}),
+              (std::vector<HRESULT>{file.Write("x", 1, &count), file.Delete(), file.Delete()}));
     // Sharing comes back as its standard-rule code.
     WriteBytes(existing, "12");
     CQorFile holder;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <vector>
 
 static std::ostream &operator<<(std::ostream &out, const RECT &r)
 {
@@ -33,10 +34,7 @@ TEST(QorGeometry, PackedValuesPointsAndSizes)
 
 TEST(QorGeometry, MeasuresCentreAndEmptiness)
 {
-    static const struct {
-        CQorRect rect;
-        int width, height, centerX, centerY;
-    } rows[] = {
+    static const struct { CQorRect rect; int width, height, centerX, centerY; } rows[] = {
         {CQorRect(10, 20, 30, 60), 20, 40, 20, 40},
         {CQorRect(-3, -3, 0, 0), 3, 3, -1, -1}, // the centre rounds toward zero
         {CQorRect(30, 60, 10, 20), -20, -40, 20, 40},
@@ -58,10 +56,7 @@ TEST(QorGeometry, MeasuresCentreAndEmptiness)
 TEST(QorGeometry, CompoundOperatorsMoveOrInflate)
 {
     static const RECT sides{1, 2, 3, 4};
-    static const struct {
-        void (*apply)(CQorRect &);
-        RECT expected;
-    } rows[] = {
+    static const struct { void (*apply)(CQorRect &); RECT expected; } rows[] = {
         {[](CQorRect &r) { r += &sides; }, {-1, -2, 13, 14}}, // a RECT inflates side by side
         {[](CQorRect &r) { r -= &sides; }, {1, 2, 7, 6}},
         {[](CQorRect &r) { r += CQorPoint(1, 2); }, {1, 2, 11, 12}}, // a pair moves
@@ -82,17 +77,13 @@ TEST(QorGeometry, CompoundOperatorsMoveOrInflate)
         EXPECT_EQ(rect, rows[i].expected) << "row " << i;
     }
     // The value operators give the same results and leave the operand alone.
-    EXPECT_EQ(kTen + &sides, CQorRect(-1, -2, 13, 14));
-    EXPECT_EQ(kTen - &sides, CQorRect(1, 2, 7, 6));
-    EXPECT_EQ(kTen + CQorPoint(1, 2), CQorRect(1, 2, 11, 12));
-    EXPECT_EQ(kTen - CQorSize(1, 2), CQorRect(-1, -2, 9, 8));
-    EXPECT_EQ(kTen & CQorRect(5, 5, 20, 20), CQorRect(5, 5, 10, 10));
-    EXPECT_EQ(kTen | CQorRect(5, 5, 20, 20), CQorRect(0, 0, 20, 20));
+    EXPECT_EQ((std::vector<CQorRect>{kTen + &sides, kTen - &sides, kTen + CQorPoint(1, 2), kTen - CQorSize(1, 2),
+                                     kTen & CQorRect(5, 5, 20, 20), kTen | CQorRect(5, 5, 20, 20)}),
+              (std::vector<CQorRect>{{-1, -2, 13, 14}, {1, 2, 7, 6}, {1, 2, 11, 12}, {-1, -2, 9, 8}, {5, 5, 10, 10}, {0, 0, 20, 20}}));
     EXPECT_TRUE(kTen == CQorRect(0, 0, 10, 10) && kTen != CQorRect(0, 0, 10, 11));
     CQorRect target;
     EXPECT_TRUE(!target.IntersectRect(&kTen, CQorRect(20, 20, 30, 30)) && target.IsRectNull());
-    EXPECT_TRUE(target.SubtractRect(&kTen, CQorRect(5, -1, 11, 11)));
-    EXPECT_EQ(target, CQorRect(0, 0, 5, 10));
+    EXPECT_TRUE(target.SubtractRect(&kTen, CQorRect(5, -1, 11, 11)) && target == CQorRect(0, 0, 5, 10));
 }
 
 } // namespace

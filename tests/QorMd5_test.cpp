@@ -25,10 +25,7 @@ std::string DigestOf(const std::string &text, size_t piece = 0)
 
 TEST(QorMd5, Rfc1321SuiteAndPieces)
 {
-    static const struct {
-        std::string input;
-        const char *digest;
-    } rows[] = {
+    static const struct { std::string input; const char *digest; } rows[] = {
         {"", "d41d8cd98f00b204e9800998ecf8427e"}, {"a", "0cc175b9c0f1b6a831c399e269772661"}, {"abc", kAbc},
         {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
         {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
@@ -39,8 +36,7 @@ TEST(QorMd5, Rfc1321SuiteAndPieces)
         {std::string(56, 'x'), "668a72d5ba17f08e62dabcafad6db14b"}, // padding needs a second block
     };
     for (const auto &row : rows) {
-        EXPECT_EQ(DigestOf(row.input), row.digest) << "input \"" << row.input << "\"";
-        EXPECT_EQ(DigestOf(row.input, 1000), row.digest) << "input \"" << row.input << "\", by Update";
+        EXPECT_TRUE(DigestOf(row.input) == row.digest && DigestOf(row.input, 1000) == row.digest) << row.input;
     }
     // A million "a" in pieces that fill the 64-byte buffer exactly, leave it short, cross it, skip it.
     const std::string million(1000000, 'a');
@@ -68,8 +64,8 @@ TEST(QorMd5, BinaryAndTextForms)
         CQorMd5 fresh;
         md5 = text;
         fresh = text;
-        EXPECT_STREQ((const char *)md5, kAbc) << (text ? text : "(null)");
-        EXPECT_STREQ((const char *)fresh, "") << "a refused text leaves a new object without a digest";
+        // a refused text leaves a new object without a digest
+        EXPECT_EQ(std::string(kAbc) + "|", std::string((const char *)md5) + "|" + (const char *)fresh) << (text ? text : "(null)");
     }
 }
 

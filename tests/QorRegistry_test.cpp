@@ -1,7 +1,5 @@
-// QorRegistry_test.cpp: CQorRegistry against the registry of the build (our POSIX store, or Wine's):
-// full paths and root names, the member rule of result codes, every value form bit for bit with its
-// failure output, copies with their own handles, recursive deletion. The registry calls themselves
-// are tested in tests/platform/registry. Keys live under HKEY_CURRENT_USER\Software\QorUtilTests\<run>.
+// QorRegistry_test.cpp: CQorRegistry on the build's registry: root names, member result codes, every value form
+// bit for bit with its failure output, copies, recursive deletion; keys below HKCU\Software\QorUtilTests\<run>.
 #include "QorError.h"
 #include "QorRegistry.h"
 
@@ -66,13 +64,11 @@ protected:
 TEST_F(QorRegistryTest, FullPathsNeedAFullRootName)
 {
     InspectedRegistry key;
-    EXPECT_EQ(key.Open("HKEY_CURRENT_USER\\Software"), kSuccess);
+    EXPECT_TRUE(key.Open("HKEY_CURRENT_USER\\Software") == kSuccess && key.Access() == (REGSAM)KEY_ALL_ACCESS);
     EXPECT_STREQ((const char *)key, "Software") << "the part behind the root name";
-    EXPECT_EQ(key.Access(), (REGSAM)KEY_ALL_ACCESS);
 
     EXPECT_EQ(key.Open("HKCU\\Software", KEY_READ), QOR_E_REGISTRY_UNKNOWN_ROOT);
-    EXPECT_EQ(key.Handle(), nullptr) << "a failed open leaves the object closed";
-    EXPECT_STREQ((const char *)key, "");
+    EXPECT_TRUE(key.Handle() == nullptr && std::string((const char *)key).empty()) << "a failed open leaves it closed";
     EXPECT_EQ(key.Create("hkey_current_user\\Software\\x"), QOR_E_REGISTRY_UNKNOWN_ROOT) << "names are case-sensitive";
     EXPECT_EQ(key.Open("HKEY_CURRENT_USER\\Software\\QorUtilTests\\no such key"), kNotFound);
     DWORD disposition = 0;
@@ -83,8 +79,7 @@ TEST_F(QorRegistryTest, FullPathsNeedAFullRootName)
     EXPECT_EQ(std::string((const char *)key), Path("a\\b").substr(std::strlen("HKEY_CURRENT_USER\\")));
 
     // The root alone: a handle to the root itself, with an empty name.
-    EXPECT_EQ(key.Open("HKEY_CURRENT_USER", KEY_READ), kSuccess);
-    EXPECT_STREQ((const char *)key, "");
+    EXPECT_TRUE(key.Open("HKEY_CURRENT_USER", KEY_READ) == kSuccess && std::string((const char *)key).empty());
     char name[256];
     DWORD nameSize = sizeof name;
     EXPECT_EQ(key.EnumKey(0, name, &nameSize), kSuccess) << "the current user's root has sub-keys";
@@ -92,40 +87,33 @@ TEST_F(QorRegistryTest, FullPathsNeedAFullRootName)
 
     // The splitter's quirk: the character after the root name goes untested.
     const char *rest = "unset";
-    EXPECT_EQ(InspectedRegistry::RegistryBaseKey("HKEY_LOCAL_MACHINEX\\Software", &rest), HKEY_LOCAL_MACHINE);
-    EXPECT_STREQ(rest, "\\Software");
+    EXPECT_TRUE(InspectedRegistry::RegistryBaseKey("HKEY_LOCAL_MACHINEX\\Software", &rest) == HKEY_LOCAL_MACHINE &&
+                std::string(rest) == "\\Software");
     EXPECT_EQ(InspectedRegistry::RegistryBaseKey("HKLM\\Software", &rest), nullptr);
 }
 
 TEST_F(QorRegistryTest, NumbersAndTextsWithTheirFailureOutputs)
 {
-    EXPECT_EQ(m_key.SetValue("minus", -1L), kSuccess);
-    EXPECT_EQ(m_key.SetValue("int", 42), kSuccess);
+    EXPECT_TRUE(m_key.SetValue("minus", -1L) == kSuccess && m_key.SetValue("int", 42) == kSuccess);
     EXPECT_EQ(Raw("minus"), std::string("4:\xFF\xFF\xFF\xFF", 6)) << "REG_DWORD, 4 bytes on every build";
     long asLong = 0;
     unsigned long asUnsigned = 0;
     int asInt = 0;
-    EXPECT_EQ(m_key.GetValue("minus", asLong), kSuccess);
-    EXPECT_EQ(asLong, -1L);
-    EXPECT_EQ(m_key.GetValue("minus", asUnsigned), kSuccess);
-    EXPECT_EQ(asUnsigned, 0xFFFFFFFFUL);
-    EXPECT_EQ(m_key.GetValue("int", asInt), kSuccess);
-    EXPECT_EQ(asInt, 42);
+    EXPECT_EQ(std::vector<HRESULT>(3, kSuccess), (std::vector<HRESULT>{m_key.GetValue("minus", asLong),
+              m_key.GetValue("minus", asUnsigned), m_key.GetValue("int", asInt)}));
+    EXPECT_TRUE(asLong == -1L && asUnsigned == 0xFFFFFFFFUL && asInt == 42);
     // A missing value: long keeps its value, int and unsigned long become 0.
     asLong = 7, asInt = 7, asUnsigned = 7;
-    EXPECT_EQ(m_key.GetValue("missing", asLong), kNotFound);
-    EXPECT_EQ(m_key.GetValue("missing", asInt), kNotFound);
-    EXPECT_EQ(m_key.GetValue("missing", asUnsigned), kNotFound);
+    EXPECT_EQ(std::vector<HRESULT>(3, kNotFound), (std::vector<HRESULT>{m_key.GetValue("missing", asLong),
+              m_key.GetValue("missing", asInt), m_key.GetValue("missing", asUnsigned)}));
     EXPECT_EQ(std::vector<long>({asLong, asInt, (long)asUnsigned}), std::vector<long>({7, 0, 0}));
-    EXPECT_EQ(m_key.DeleteValue("int"), kSuccess);
-    EXPECT_EQ(m_key.DeleteValue("int"), kNotFound);
+    EXPECT_EQ((std::vector<HRESULT>{kSuccess, kNotFound}), (std::vector<HRESULT>{m_key.DeleteValue("int"), m_key.DeleteValue("int")}));
 
     // Texts of up to 511 characters; a longer one reads as 0xC00700EA and an empty text.
     EXPECT_EQ(m_key.SetValue("short", "abc"), kSuccess);
     EXPECT_EQ(Raw("short"), std::string("1:abc", 6)) << "REG_SZ with its terminator";
     CQorString text = "stale";
-    EXPECT_EQ(m_key.GetValue("missing", text), kNotFound);
-    EXPECT_STREQ(text, "");
+    EXPECT_TRUE(m_key.GetValue("missing", text) == kNotFound && text.GetLength() == 0);
     for (int length : {511, 512, 600}) {
         EXPECT_EQ(m_key.SetValue("t", std::string(length, 'a').c_str()), kSuccess);
         text = "stale";
@@ -140,30 +128,22 @@ TEST_F(QorRegistryTest, DoublesBytesAndGuidsBitForBit)
         ASSERT_EQ(m_key.SetValue("d", value), kSuccess);
         EXPECT_EQ(Raw("d"), "3:" + std::string(reinterpret_cast<const char *>(&value), 8)) << "REG_BINARY";
         double back = 1.0;
-        EXPECT_EQ(m_key.GetValue("d", back), kSuccess);
-        EXPECT_EQ(std::memcmp(&back, &value, sizeof back), 0) << value;
+        EXPECT_TRUE(m_key.GetValue("d", back) == kSuccess && std::memcmp(&back, &value, sizeof back) == 0) << value;
     }
     double missing = 1.0;
-    EXPECT_EQ(m_key.GetValue("missing", missing), kNotFound);
-    EXPECT_EQ(missing, 0.0);
+    EXPECT_TRUE(m_key.GetValue("missing", missing) == kNotFound && missing == 0.0);
 
     unsigned char bytes[] = {0, 1, 2, 0xFF, 0}, small[3] = {}, *buffer = small;
     EXPECT_EQ(m_key.SetValue("b", bytes, (unsigned long)sizeof bytes), kSuccess);
     unsigned long size = sizeof small;
-    EXPECT_EQ(m_key.GetValue("b", buffer, size), kMoreData);
-    EXPECT_EQ(size, 5UL) << "the size needed, also when the buffer is too small";
+    EXPECT_TRUE(m_key.GetValue("b", buffer, size) == kMoreData && size == 5UL) << "the size needed, also when too small";
 
     const GUID guid = {0x0123ABCD, 0x4567, 0x89EF, {0xFE, 0xDC, 0xBA, 0x98, 0x76, 0x54, 0x32, 0x10}};
     EXPECT_EQ(m_key.SetValue("g", guid), kSuccess);
     EXPECT_EQ(Raw("g"), std::string("1:{0123ABCD-4567-89EF-FEDC-BA9876543210}", 41));
-    // Braced text in either case parses; a longer text is refused with the GUID unchanged, a malformed one
-    // by the parser.
+    // Braced text in either case parses; a longer text is refused with the GUID unchanged, a malformed one by the parser.
     const std::string longer = std::string("{0123ABCD-4567-89EF-FEDC-BA9876543210}") + std::string(300, 'x');
-    const struct {
-        const char *text;
-        HRESULT result;
-        bool guidAfter; // the GUID holds `guid` afterwards
-    } rows[] = {{"{0123ABCD-4567-89EF-FEDC-BA9876543210}", S_OK, true},
+    const struct { const char *text; HRESULT result; bool guidAfter; /* the GUID holds `guid` afterwards */ } rows[] = {{"{0123ABCD-4567-89EF-FEDC-BA9876543210}", S_OK, true},
                 {"{0123abcd-4567-89ef-fedc-ba9876543210}", S_OK, true},
                 {longer.c_str(), CO_E_CLASSSTRING, true},
                 {"{0123ABCD-4567-89EF-FEDC-BA987654321G}", CO_E_CLASSSTRING, false}};
@@ -181,32 +161,24 @@ TEST_F(QorRegistryTest, MultiStringsAreRealLists)
 {
     char alpha[] = "alpha", beta[] = "beta", empty[] = "";
     char *list[] = {alpha, beta, nullptr}, *none[] = {nullptr}, *withEmpty[] = {alpha, empty, beta, nullptr};
-    EXPECT_EQ(m_key.SetValue("m", list), kSuccess);
-    EXPECT_EQ(Raw("m"), std::string("7:alpha\0beta\0\0", 14));
-    EXPECT_EQ(m_key.SetValue("empty", none), kSuccess);
-    EXPECT_EQ(Raw("empty"), std::string("7:\0", 3));
     unsigned char unterminated[] = {'x', 0, 'y', 'z'};
-    EXPECT_EQ(m_key.SetValue("raw", unterminated, (unsigned long)sizeof unterminated), kSuccess);
-    const struct {
-        const char *name;
-        std::vector<std::string> items;
-    } rows[] = {{"m", {"alpha", "beta"}}, {"empty", {}}, {"raw", {"x", "yz"}}};
+    EXPECT_EQ(std::vector<HRESULT>(3, kSuccess), (std::vector<HRESULT>{m_key.SetValue("m", list),
+              m_key.SetValue("empty", none), m_key.SetValue("raw", unterminated, 4UL)}));
+    EXPECT_EQ(Raw("m") + "|" + Raw("empty"), std::string("7:alpha\0beta\0\0|7:\0", 18));
+    const struct { const char *name; std::vector<std::string> items; } rows[] = {{"m", {"alpha", "beta"}}, {"empty", {}}, {"raw", {"x", "yz"}}};
     for (const auto &row : rows) {
         char **back = nullptr;
-        EXPECT_EQ(m_key.GetValue(row.name, back), kSuccess);
-        ASSERT_NE(back, nullptr);
+        ASSERT_TRUE(m_key.GetValue(row.name, back) == kSuccess && back != nullptr) << row.name;
         std::vector<std::string> items;
         for (char **item = back; *item != nullptr; ++item)
             items.push_back(*item);
         EXPECT_EQ(items, row.items) << row.name;
         std::free(back); // one block
     }
-    EXPECT_EQ(m_key.SetValue("bad", withEmpty), E_INVALIDARG);
-    EXPECT_EQ(m_key.SetValue("bad", (char **)nullptr), E_INVALIDARG);
+    EXPECT_TRUE(m_key.SetValue("bad", withEmpty) == E_INVALIDARG && m_key.SetValue("bad", (char **)nullptr) == E_INVALIDARG);
     EXPECT_EQ(Raw("bad"), "<missing>");
     char **back = list;
-    EXPECT_EQ(m_key.GetValue("missing", back), kNotFound);
-    EXPECT_EQ(back, nullptr);
+    EXPECT_TRUE(m_key.GetValue("missing", back) == kNotFound && back == nullptr);
 }
 
 TEST_F(QorRegistryTest, CopiesHoldTheirOwnHandles)
@@ -217,13 +189,11 @@ TEST_F(QorRegistryTest, CopiesHoldTheirOwnHandles)
     CQorRegistry copy(original);
     InspectedRegistry assigned;
     static_cast<CQorRegistry &>(assigned) = original;
-    EXPECT_NE(assigned.Handle(), original.Handle());
+    EXPECT_TRUE(assigned.Handle() != original.Handle() && assigned.Access() == (REGSAM)KEY_READ);
     EXPECT_STREQ((const char *)copy, (const char *)original);
-    EXPECT_EQ(assigned.Access(), (REGSAM)KEY_READ);
     EXPECT_EQ(original.Close(), 0);
     CQorString text;
-    EXPECT_EQ(copy.GetValue("v", text), kSuccess);
-    EXPECT_STREQ(text, "shared key");
+    EXPECT_TRUE(copy.GetValue("v", text) == kSuccess && std::string(text) == "shared key");
 
     CQorRegistry &self = assigned;
     self = assigned;
@@ -236,8 +206,7 @@ TEST_F(QorRegistryTest, CopiesHoldTheirOwnHandles)
 
     InspectedRegistry fromHandle;
     static_cast<CQorRegistry &>(fromHandle) = assigned.Handle();
-    EXPECT_NE(fromHandle.Handle(), assigned.Handle());
-    EXPECT_STREQ((const char *)fromHandle, "");
+    EXPECT_TRUE(fromHandle.Handle() != assigned.Handle() && std::string((const char *)fromHandle).empty());
     EXPECT_EQ(fromHandle.GetValue("v", text), kSuccess);
 }
 
@@ -248,21 +217,18 @@ TEST_F(QorRegistryTest, RecursiveDeletionLeavesTheParentOpen)
         deep += "\\d";
     for (const std::string &sub : {deep, std::string("tree\\a\\other"), std::string("tree\\b")}) {
         CQorRegistry key;
-        ASSERT_EQ(key.Create(Path(sub.c_str()).c_str()), 0);
-        ASSERT_EQ(key.SetValue("v", sub.c_str()), kSuccess);
+        ASSERT_TRUE(key.Create(Path(sub.c_str()).c_str()) == 0 && key.SetValue("v", sub.c_str()) == kSuccess) << sub;
     }
     InspectedRegistry deleter;
     EXPECT_EQ(deleter.RecurseDeleteKey(Path("tree").c_str()), kSuccess);
     EXPECT_EQ(std::string((const char *)deleter), m_strRoot.substr(std::strlen("HKEY_CURRENT_USER\\")));
     CQorRegistry probe;
-    EXPECT_EQ(probe.Open(Path("tree").c_str()), kNotFound);
-    EXPECT_EQ(deleter.RecurseDeleteSubKey("tree"), kNotFound);
+    EXPECT_TRUE(probe.Open(Path("tree").c_str()) == kNotFound && deleter.RecurseDeleteSubKey("tree") == kNotFound);
     char name[256];
     DWORD nameSize = sizeof name;
     EXPECT_EQ(deleter.EnumKey(0, name, &nameSize), QorHResultFromWin32Member(ERROR_NO_MORE_ITEMS));
 
-    EXPECT_EQ(deleter.RecurseDeleteKey("no separator"), E_FAIL);
-    EXPECT_EQ(deleter.Handle(), nullptr) << "closed before the path is looked at";
+    EXPECT_TRUE(deleter.RecurseDeleteKey("no separator") == E_FAIL && deleter.Handle() == nullptr) << "closed first";
 
     QOR_POSIX_ONLY("POSIX callers may write key paths with '/', which the deletion's split accepts there");
     ASSERT_EQ(probe.Create(Path("slash\\inner").c_str()), 0);

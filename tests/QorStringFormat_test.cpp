@@ -1,6 +1,5 @@
-// QorStringFormat_test.cpp: CQorString's dealings with the runtime and the platform: Format (its
-// size estimate, seen as the block it reserves, and output beyond the estimate), string resources,
-// and wide and automation text.
+// QorStringFormat_test.cpp: CQorString with the runtime and the platform: Format (its size estimate, seen as the
+// block it reserves, and output beyond it), string resources, wide and automation text.
 #include "QorDll.h"
 #include "QorStringProbe.h"
 #include "QorTestStrings.h"
@@ -10,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -21,12 +21,8 @@ const WCHAR kWideText[] = {0x20AC, 0x20AC, 0x20AC, 0x20AC, 0x20AC, 0x20AC, 'a', 
 TEST(QorStringFormat, EstimateReservesTheBlock)
 {
     static const WCHAR wide[] = {'w', 'i', 'd', 'e', 0};
-    struct Row {
-        int line;
-        std::function<void(CQorString &)> format;
-        const char *expected;
-        int bufferLength; // estimate + 1
-    } rows[] = {
+    // bufferLength: the estimate + 1
+    struct Row { int line; std::function<void(CQorString &)> format; const char *expected; int bufferLength; } rows[] = {
         {__LINE__, [](CQorString &s) { s.Format("%5.2f", 1.0); }, " 1.00", 315}, // max(128, 312 + 2)
         {__LINE__, [](CQorString &s) { s.Format("%s", (const char *)nullptr); }, "(null)", 7},
         {__LINE__, [](CQorString &s) { s.Format("%I64d|%s", 0x123456789LL, "abc"); }, "4886718345|abc", 37},
@@ -47,10 +43,8 @@ TEST(QorStringFormat, EstimateReservesTheBlock)
     for (const Row &row : rows) {
         CQorStringProbe s;
         row.format(s);
-        if (row.expected) {
-            EXPECT_STREQ(row.expected, s.GetString()) << "row at line " << row.line;
-        }
-        EXPECT_EQ(row.bufferLength, s.BufferLength()) << "row at line " << row.line;
+        EXPECT_TRUE((!row.expected || std::string(row.expected) == s.GetString()) && row.bufferLength == s.BufferLength())
+            << "row at line " << row.line << ": " << s.GetString() << " in " << s.BufferLength();
     }
 }
 
@@ -58,22 +52,15 @@ TEST(QorStringFormat, OutputBeyondTheEstimateComesOutWhole)
 {
     CQorStringProbe s;
     s.Format("%*s|", -300, "x"); // a negative width pads on the right: the estimate saw 2
-    EXPECT_EQ(301, s.GetLength());
-    EXPECT_EQ('x', s[0]);
-    EXPECT_EQ(' ', s[299]);
-    EXPECT_EQ('|', s[300]);
+    EXPECT_EQ("x" + std::string(299, ' ') + "|", s.GetString());
     EXPECT_EQ(302, s.BufferLength()); // measured, then reserved exactly
 
-    CQorStringProbe e;
+    CQorStringProbe e, big;
     e.Format("%s|%E|%s", "a", 1e300, "b"); // %E adds nothing, but its double is stepped over
-    EXPECT_STREQ("a|1.000000E+300|b", e.GetString());
-    EXPECT_EQ(18, e.BufferLength());
-
-    CQorStringProbe big;
+    EXPECT_TRUE(std::string(e.GetString()) == "a|1.000000E+300|b" && e.BufferLength() == 18);
     big.GetBuffer(500);
     big.Format("%d", 5); // a larger block is kept
-    EXPECT_STREQ("5", big.GetString());
-    EXPECT_EQ(501, big.BufferLength());
+    EXPECT_TRUE(std::string(big.GetString()) == "5" && big.BufferLength() == 501);
 
     CQorStringProbe own("hello");
     own.Format("%s world, %.3s", own.GetString(), own.GetString() + 1);
@@ -86,13 +73,11 @@ TEST(QorStringFormat, CountStoreRefusedZeroCharacterKept)
         long long count = -1;
         CQorString s("old");
         s.Format(format, &count);
-        EXPECT_EQ(-1, count) << format;
-        EXPECT_EQ(0, s.GetLength()) << format;
+        EXPECT_TRUE(count == -1 && s.GetLength() == 0) << format;
     }
     CQorString zero;
     zero.Format("a%cb%s", 0, "cd");
-    EXPECT_EQ(5, zero.GetLength()) << "the zero the runtime wrote does not cut the text";
-    EXPECT_EQ(0, std::memcmp("a\0bcd", zero.GetString(), 6));
+    EXPECT_TRUE(zero.GetLength() == 5 && std::memcmp("a\0bcd", zero.GetString(), 6) == 0) << "the zero does not cut the text";
 }
 
 TEST(QorStringFormat, LoadString)
@@ -101,32 +86,22 @@ TEST(QorStringFormat, LoadString)
     const std::string longText = QOR_TEST_IDS_LONG_TEXT;
 
     CQorStringProbe missing;
-    EXPECT_EQ((HRESULT)0xC0070716, missing.LoadString(QOR_TEST_IDS_MISSING_BLOCK)); // resource name not found
-    EXPECT_EQ(0, missing.GetLength());
-    EXPECT_EQ(1025, missing.BufferLength()); // tried once, with 1024
+    // resource name not found; tried once, with 1024
+    EXPECT_EQ((HRESULT)0xC0070716, missing.LoadString(QOR_TEST_IDS_MISSING_BLOCK));
+    EXPECT_TRUE(missing.GetLength() == 0 && missing.BufferLength() == 1025);
 
-    CQorStringProbe greeting;
-    EXPECT_EQ(S_OK, greeting.LoadString(QOR_TEST_IDS_GREETING, GetModuleHandleA(nullptr)));
-    EXPECT_STREQ(QOR_TEST_IDS_GREETING_TEXT, greeting.GetString());
-
-    CQorStringProbe cut;
-    EXPECT_EQ(S_OK, cut.LoadString(QOR_TEST_IDS_LONG));
-    EXPECT_EQ(longText.substr(0, 1022), cut.GetString()); // a 1024 buffer holds 1022 characters
-
-    CQorStringProbe small("abc"); // its 4-byte block loads at most 2 characters
-    EXPECT_EQ(S_OK, small.LoadString(QOR_TEST_IDS_GREETING));
-    EXPECT_STREQ("He", small.GetString());
-
-    CQorStringProbe roomy;
+    // A 1024 buffer holds 1022 characters; the 4-byte block of "abc" loads at most 2.
+    CQorStringProbe greeting, cut, small("abc"), roomy;
     roomy.GetBuffer(2000);
-    EXPECT_EQ(S_OK, roomy.LoadString(QOR_TEST_IDS_LONG));
-    EXPECT_EQ(longText, roomy.GetString());
+    EXPECT_EQ((std::vector<HRESULT>(4, S_OK)), (std::vector<HRESULT>{greeting.LoadString(QOR_TEST_IDS_GREETING, GetModuleHandleA(nullptr)),
+              cut.LoadString(QOR_TEST_IDS_LONG), small.LoadString(QOR_TEST_IDS_GREETING), roomy.LoadString(QOR_TEST_IDS_LONG)}));
+    EXPECT_EQ(QOR_TEST_IDS_GREETING_TEXT, std::string(greeting.GetString()));
+    EXPECT_TRUE(longText.substr(0, 1022) == cut.GetString() && std::string(small.GetString()) == "He" && longText == roomy.GetString());
 
     CQorStringProbe gap("abc"); // nothing in the small block: retried with 1024
     SetLastError(0); // an empty slot of an existing block sets no error: the member rule makes 0x00070000
     EXPECT_EQ((HRESULT)0x00070000, gap.LoadString(QOR_TEST_IDS_MISSING_IN_BLOCK));
-    EXPECT_EQ(0, gap.GetLength());
-    EXPECT_EQ(1025, gap.BufferLength());
+    EXPECT_TRUE(gap.GetLength() == 0 && gap.BufferLength() == 1025);
 }
 
 TEST(QorStringFormat, WideAndAutomationText)
@@ -138,24 +113,20 @@ TEST(QorStringFormat, WideAndAutomationText)
     BSTR bstr = fromWide.AllocSysString();
     ASSERT_NE(nullptr, bstr);
     ASSERT_EQ(8u, SysStringLen(bstr));
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ((int)kWideText[i], (int)bstr[i]) << "character " << i;
-    EXPECT_EQ(0, bstr[8]);
+    EXPECT_EQ(0, std::memcmp(kWideText, bstr, sizeof kWideText)) << "the characters and the terminator";
     SysFreeString(bstr);
 
     const unsigned short ascii[] = {'a', 'b', 'c', 0};
     EXPECT_STREQ("abc", CQorString(ascii).GetString());
     const unsigned short nothing[] = {0};
-    CQorStringProbe empty("x");
+    CQorStringProbe empty("x"), null("y");
     empty = nothing;
-    EXPECT_EQ(0, empty.GetLength());
-    empty = (const WCHAR *)nullptr;
-    EXPECT_EQ(0, empty.GetLength());
+    null = (const WCHAR *)nullptr;
+    EXPECT_TRUE(empty.GetLength() == 0 && null.GetLength() == 0);
 
     for (const CQorString &s : {CQorString(), CQorString("")}) {
         BSTR none = s.AllocSysString();
-        ASSERT_NE(nullptr, none);
-        EXPECT_EQ(0u, SysStringLen(none));
+        EXPECT_TRUE(none != nullptr && SysStringLen(none) == 0u);
         SysFreeString(none);
     }
 }

@@ -1,5 +1,5 @@
-// QorStringList_test.cpp: CQorStringList across automation arrays (BSTR and VARIANT elements, append and
-// destroy, nested arrays released), its own operations, and CQorSimpleArray's growth and removal.
+// QorStringList_test.cpp: CQorStringList across automation arrays (BSTR and VARIANT elements, append, destroy,
+// nested arrays), its own operations, and CQorSimpleArray's growth and removal.
 #include "QorStringList.h"
 #include "QorWideText.h"
 
@@ -18,11 +18,7 @@ template <class T> struct SimpleArrayProbe : CQorSimpleArray<T> {
 // Counts the references it gives up.
 struct CountingUnknown : IUnknown {
     virtual ~CountingUnknown() = default;
-    HRESULT QueryInterface(const IID &, void **object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
+    HRESULT QueryInterface(const IID &, void **object) override { return *object = nullptr, E_NOINTERFACE; }
     ULONG AddRef() override { return ++m_references; }
     ULONG Release() override { return --m_references; }
     ULONG m_references = 1;
@@ -60,10 +56,8 @@ TEST(QorStringList, CreateSafeArray)
 {
     CQorStringList list = ListOf({"one", "", "three"}), empty, back;
     SAFEARRAY *array = nullptr, *none = nullptr;
-    ASSERT_EQ(S_OK, list.CreateSafeArray(&array));
-    ASSERT_EQ(S_OK, empty.CreateSafeArray(&none));
-    EXPECT_EQ(0, array->rgsabound[0].lLbound);
-    EXPECT_EQ(0u, none->rgsabound[0].cElements) << "an empty list gives an empty array, not null";
+    ASSERT_TRUE(list.CreateSafeArray(&array) == S_OK && empty.CreateSafeArray(&none) == S_OK);
+    EXPECT_TRUE(array->rgsabound[0].lLbound == 0 && none->rgsabound[0].cElements == 0u) << "an empty list: an empty array";
     ASSERT_EQ(S_OK, back.LoadSafeArray(array, false, true, false));
     EXPECT_EQ("one||three|", Texts(back));
     SafeArrayDestroy(none);
@@ -75,21 +69,18 @@ TEST(QorStringList, LoadBstrArrayAppendAndDestroy)
     for (bool append : {false, true}) {
         CQorStringList list = ListOf({"old"});
         SAFEARRAY *array = BstrArray({QOR_WTEXT("a"), nullptr, QOR_WTEXT("c")});
-        EXPECT_EQ(S_OK, list.LoadSafeArray(array, append, false, false));
-        EXPECT_EQ(std::string(append ? "old|" : "") + "a||c|", Texts(list)) << "a null BSTR is an empty string";
         BSTR *data = static_cast<BSTR *>(array->pvData);
-        EXPECT_NE(nullptr, data[0]) << "without destroy the array is untouched";
+        EXPECT_TRUE(list.LoadSafeArray(array, append, false, false) == S_OK && data[0] != nullptr) << "untouched without destroy";
+        EXPECT_EQ(std::string(append ? "old|" : "") + "a||c|", Texts(list)) << "a null BSTR is an empty string";
         void *held = nullptr; // held locked, the array survives its destruction: its elements can be seen
         SafeArrayAccessData(array, &held);
-        EXPECT_EQ(S_OK, list.LoadSafeArray(array, true, true, false));
-        EXPECT_TRUE(data[0] == nullptr && data[2] == nullptr);
-        SafeArrayUnaccessData(array);
-        EXPECT_EQ(S_OK, SafeArrayDestroy(array));
+        EXPECT_TRUE(list.LoadSafeArray(array, true, true, false) == S_OK && data[0] == nullptr && data[2] == nullptr);
+        EXPECT_TRUE(SafeArrayUnaccessData(array) == S_OK && SafeArrayDestroy(array) == S_OK);
     }
     CQorStringList list = ListOf({"kept"});
-    EXPECT_EQ(E_INVALIDARG, list.LoadSafeArray(nullptr, true, false, false));
     SAFEARRAY *strings = BstrArray({QOR_WTEXT("x")});
-    EXPECT_EQ(E_INVALIDARG, list.LoadSafeArray(strings, true, true, true)) << "BSTR elements read as variants";
+    EXPECT_TRUE(list.LoadSafeArray(nullptr, true, false, false) == E_INVALIDARG &&
+                list.LoadSafeArray(strings, true, true, true) == E_INVALIDARG) << "BSTR elements read as variants";
     EXPECT_EQ("kept|", Texts(list));
     SafeArrayDestroy(strings);
 }
@@ -112,30 +103,22 @@ TEST(QorStringList, LoadVariantArrayReleasesWhatElementsOwn)
     data[5].parray = inner;
 
     CQorStringList list;
-    EXPECT_EQ(S_OK, list.LoadSafeArray(array, false, true, true));
-    EXPECT_EQ("wide|narrow|||||", Texts(list)) << "only VT_BSTR and VT_LPSTR give text";
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(VT_EMPTY, data[i].vt) << "element " << i;
+    EXPECT_TRUE(list.LoadSafeArray(array, false, true, true) == S_OK && Texts(list) == "wide|narrow|||||")
+        << "only VT_BSTR and VT_LPSTR give text";
+    EXPECT_EQ(std::vector<VARTYPE>(6, VT_EMPTY), (std::vector<VARTYPE>{data[0].vt, data[1].vt, data[2].vt, data[3].vt, data[4].vt, data[5].vt}));
     EXPECT_TRUE(data[0].bstrVal == nullptr && data[1].pcVal == nullptr);
     EXPECT_EQ(0u, object.m_references) << "one Release for the interface";
-    SafeArrayUnaccessData(array);
-    EXPECT_EQ(S_OK, SafeArrayDestroy(array));
+    EXPECT_TRUE(SafeArrayUnaccessData(array) == S_OK && SafeArrayDestroy(array) == S_OK);
 }
 
 TEST(QorStringList, OwnOperations)
 {
     CQorStringList list = ListOf({"a", "b", "c"}), copy(list);
-    EXPECT_EQ(3, list.GetCount());
-    EXPECT_EQ(1, list.Find("b"));
-    EXPECT_EQ(-1, list.Find("z"));
-    EXPECT_TRUE(list.RemoveAt(0));
-    EXPECT_FALSE(list.RemoveAt(2));
-    EXPECT_EQ("b|c|", Texts(list));
-    EXPECT_STREQ("c", list.GetAt(1));
-    EXPECT_EQ("a|b|c|", Texts(copy)) << "a copy holds its own strings";
+    EXPECT_TRUE(list.GetCount() == 3 && list.Find("b") == 1 && list.Find("z") == -1);
+    EXPECT_TRUE(list.RemoveAt(0) && !list.RemoveAt(2) && std::string(list.GetAt(1)) == "c");
+    EXPECT_EQ("b|c| a|b|c|", Texts(list) + " " + Texts(copy)) << "a copy holds its own strings";
     list.RemoveAllStrings();
-    EXPECT_EQ(0, list.GetCount());
-    EXPECT_EQ(nullptr, list.GetFirstPosition());
+    EXPECT_TRUE(list.GetCount() == 0 && list.GetFirstPosition() == nullptr);
 }
 
 TEST(QorSimpleArray, GrowsByDoublingAndRemoves)
@@ -147,16 +130,10 @@ TEST(QorSimpleArray, GrowsByDoublingAndRemoves)
         EXPECT_EQ(expectedSlots[i], array.Allocated()) << "after add " << i + 1;
     }
     array.Add(array[0]); // its own element, while the storage moves
-    EXPECT_STREQ("0", array[9]);
-    EXPECT_EQ(3, array.Find("3"));
-    EXPECT_TRUE(array.Remove("0"));
-    EXPECT_STREQ("1", array[0]);
-    EXPECT_EQ(9, array.GetSize());
-    EXPECT_FALSE(array.RemoveAt(9));
+    EXPECT_TRUE(std::string(array[9]) == "0" && array.Find("3") == 3 && array.Remove("0"));
+    EXPECT_TRUE(std::string(array[0]) == "1" && array.GetSize() == 9 && !array.RemoveAt(9));
     copy = array;
     array.RemoveAll();
-    EXPECT_EQ(0, array.GetSize());
-    EXPECT_EQ(0, array.Allocated());
-    EXPECT_EQ(nullptr, array.GetData());
+    EXPECT_TRUE(array.GetSize() == 0 && array.Allocated() == 0 && array.GetData() == nullptr);
     EXPECT_STREQ("8", copy[7]) << "copies are deep";
 }

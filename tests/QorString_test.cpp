@@ -1,6 +1,5 @@
-// QorString_test.cpp: CQorString's block: sharing and copy on write, the exact growth rules, the
-// buffer protocol, concatenation, sub-strings, searching, in-place edits, the hash and running out
-// of memory. Formatting, resources and wide text are in QorStringFormat_test.cpp.
+// QorString_test.cpp: CQorString's block: sharing, copy on write, exact growth, the buffer protocol, concatenation,
+// sub-strings, searching, in-place edits, the hash, running out of memory.
 #include "QorStringProbe.h"
 
 #include <gtest/gtest.h>
@@ -15,56 +14,38 @@ TEST(QorString, StringWithoutBlockReadsAsEmptyText)
 {
     const char *nullText = nullptr;
     for (const CQorStringProbe &s : {CQorStringProbe(), CQorStringProbe(nullptr), CQorStringProbe(nullText)}) {
-        EXPECT_EQ(nullptr, s.Block());
-        EXPECT_EQ(CQorStringProbe::NullText(), s.GetString());
-        EXPECT_EQ(0, s.GetLength());
-        EXPECT_EQ(1, s.IsEmpty());
-        EXPECT_EQ(-1, s.Find('a'));
-        EXPECT_EQ(-1, s.Find(""));
-        EXPECT_EQ(-1, s.FindOneOf("a"));
+        EXPECT_TRUE(s.Block() == nullptr && s.GetString() == CQorStringProbe::NullText() && s.IsEmpty() == 1 && s == "");
+        EXPECT_EQ((std::vector<int>{0, -1, -1, -1, 0}),
+                  (std::vector<int>{s.GetLength(), s.Find('a'), s.Find(""), s.FindOneOf("a"), s.Compare(nullText)}));
         EXPECT_EQ(nullptr, CQorStringProbe(s.Mid(0, 5)).Block());
-        EXPECT_TRUE(s == "");
-        EXPECT_EQ(0, s.Compare(nullText));
     }
     CQorStringProbe held("abc");
     held = nullText; // an unshared block is kept, emptied
-    EXPECT_NE(nullptr, held.Block());
-    EXPECT_EQ(0, held.GetLength());
-    EXPECT_STREQ("", held.GetString());
+    EXPECT_TRUE(held.Block() != nullptr && held.GetLength() == 0 && *held.GetString() == '\0');
 }
 
 TEST(QorString, CopiesShareTheBlockUntilOneChanges)
 {
     CQorStringProbe a("abc");
     CQorStringProbe b(a);
-    EXPECT_EQ(a.Block(), b.Block());
-    EXPECT_EQ(2, a.RefCount());
-
+    EXPECT_TRUE(a.Block() == b.Block() && a.RefCount() == 2);
     const CQorStringData *old = a.Block();
     b += 'd';
-    EXPECT_EQ(old, a.Block());
-    EXPECT_EQ(1, a.RefCount());
-    EXPECT_NE(old, b.Block());
-    EXPECT_EQ(1, b.RefCount());
-    EXPECT_STREQ("abc", a.GetString());
-    EXPECT_STREQ("abcd", b.GetString());
+    EXPECT_TRUE(old == a.Block() && old != b.Block() && a.RefCount() == 1 && b.RefCount() == 1);
+    EXPECT_EQ("abc abcd", std::string(a.GetString()) + " " + b.GetString());
 
     CQorStringProbe c;
     c = a;
     c.Empty(); // a shared block is dropped, the other holder keeps the text
-    EXPECT_EQ(nullptr, c.Block());
-    EXPECT_EQ(1, a.RefCount());
+    EXPECT_TRUE(c.Block() == nullptr && a.RefCount() == 1);
     int before = a.BufferLength();
     a.Empty(); // an unshared block stays
-    EXPECT_EQ(old, a.Block());
-    EXPECT_EQ(before, a.BufferLength());
-    EXPECT_EQ(0, a.GetLength());
+    EXPECT_TRUE(old == a.Block() && before == a.BufferLength() && a.GetLength() == 0);
 
     CQorStringProbe self("kept");
     CQorString &alias = self;
     self = alias;
-    EXPECT_STREQ("kept", self.GetString());
-    EXPECT_EQ(1, self.RefCount());
+    EXPECT_TRUE(std::string(self.GetString()) == "kept" && self.RefCount() == 1);
 }
 
 TEST(QorString, BlocksGrowExactlyAsRequested)
@@ -77,24 +58,17 @@ TEST(QorString, BlocksGrowExactlyAsRequested)
     EXPECT_STREQ("1234567890", s.GetString());
 
     s.GetBuffer(5); // never shrinks
-    EXPECT_EQ(19, s.BufferLength());
-    CQorStringProbe shared(s);
+    CQorStringProbe shared(s), text("hello");
     shared.GetBuffer(3); // a shared block is always copied, a kept text never cut
-    EXPECT_NE(s.Block(), shared.Block());
-    EXPECT_EQ(11, shared.BufferLength());
+    EXPECT_TRUE(s.BufferLength() == 19 && s.Block() != shared.Block() && shared.BufferLength() == 11);
     shared.GetBuffer(100);
-    EXPECT_EQ(101, shared.BufferLength());
-
-    CQorStringProbe text("hello");
-    EXPECT_EQ(6, text.BufferLength());
+    int hello = text.BufferLength();
     text = "hi"; // fits: same block
-    EXPECT_EQ(6, text.BufferLength());
+    EXPECT_EQ((std::vector<int>{101, 6, 6}), (std::vector<int>{shared.BufferLength(), hello, text.BufferLength()}));
 
     CQorStringData *two = CQorStringProbe::AllocData(0);
     ASSERT_NE(nullptr, two);
-    EXPECT_EQ(2, two->nBufferLength);
-    EXPECT_EQ(1, two->nRefCount);
-    EXPECT_EQ(0, two->nLength);
+    EXPECT_TRUE(two->nBufferLength == 2 && two->nRefCount == 1 && two->nLength == 0);
     free(two);
 }
 
@@ -103,27 +77,19 @@ TEST(QorString, BufferProtocol)
     CQorStringProbe s("abc");
     char *buffer = s.GetBuffer(100);
     EXPECT_STREQ("abc", buffer);
-    EXPECT_EQ(101, s.BufferLength());
-    EXPECT_EQ(3, s.GetLength()); // unchanged until ReleaseBuffer
+    EXPECT_TRUE(s.BufferLength() == 101 && s.GetLength() == 3); // the length waits for ReleaseBuffer
     strcpy(buffer, "xy");
     s.ReleaseBuffer(-1);
     EXPECT_EQ(2, s.GetLength());
     s.ReleaseBuffer(5000);
-    EXPECT_EQ(100, s.GetLength());
-    EXPECT_EQ(0, s[100]);
-
+    EXPECT_TRUE(s.GetLength() == 100 && s[100] == 0);
     memset(s.GetBuffer(0), 'x', (size_t)s.BufferLength()); // no terminator anywhere
     s.ReleaseBuffer(-1);
-    EXPECT_EQ(100, s.GetLength());
-    EXPECT_EQ(0, s[100]);
+    EXPECT_TRUE(s.GetLength() == 100 && s[100] == 0);
 
-    CQorStringProbe set;
+    CQorStringProbe set, none;
     set.GetBufferSetLength(4);
-    EXPECT_EQ(4, set.GetLength());
-    EXPECT_EQ(0, set[4]);
-    EXPECT_EQ(6, set.BufferLength());
-
-    CQorStringProbe none;
+    EXPECT_TRUE(set.GetLength() == 4 && set[4] == 0 && set.BufferLength() == 6);
     none.ReleaseBuffer(3);
     EXPECT_EQ(nullptr, none.Block());
 }
@@ -138,9 +104,7 @@ TEST(QorString, FreeExtraShrinksOnlyAnUnsharedBlockInPlace)
     EXPECT_EQ(201, s.BufferLength()); // shared: untouched
     other.Empty();
     s.FreeExtra();
-    EXPECT_EQ(text, s.GetString()); // the text never moves
-    EXPECT_EQ(4, s.BufferLength());
-    EXPECT_STREQ("abc", s.GetString());
+    EXPECT_TRUE(text == s.GetString() && s.BufferLength() == 4 && std::string(text) == "abc") << "the text never moves";
     s += "defg";
     EXPECT_STREQ("abcdefg", s.GetString());
 }
@@ -149,8 +113,7 @@ TEST(QorString, Concatenation)
 {
     CQorStringProbe s("abc");
     s += s;
-    EXPECT_STREQ("abcabc", s.GetString());
-    EXPECT_EQ(6, s.GetLength());
+    EXPECT_TRUE(std::string(s.GetString()) == "abcabc" && s.GetLength() == 6);
     s += s.GetString() + 4; // a source inside the string's own block
     EXPECT_STREQ("abcabcbc", s.GetString());
     const CQorStringData *block = s.Block();
@@ -159,35 +122,22 @@ TEST(QorString, Concatenation)
     EXPECT_EQ(block, s.Block());
 
     CQorStringProbe a("ab");
-    EXPECT_STREQ("abcd", (a + CQorString("cd")).GetString());
-    EXPECT_STREQ("abx", (a + "x").GetString());
-    EXPECT_STREQ("ab!", (a + '!').GetString());
+    EXPECT_STREQ("abcd abx ab!", ((a + CQorString("cd")) + " " + (a + "x") + " " + (a + '!')).GetString());
     CQorStringProbe same(a + CQorString());
-    EXPECT_EQ(a.Block(), same.Block());
-    EXPECT_STREQ("ab", a.GetString());
+    EXPECT_TRUE(a.Block() == same.Block() && std::string(a.GetString()) == "ab");
 }
 
 TEST(QorString, SubStrings)
 {
     CQorStringProbe s("abcdef");
-    EXPECT_STREQ("cdef", s.Mid(2, 100).GetString());
-    EXPECT_STREQ("bc", s.Mid(1, 2).GetString());
-    EXPECT_STREQ("ab", s.Mid(-3, 2).GetString());
-    EXPECT_EQ(s.Block(), CQorStringProbe(s.Mid(0, -1)).Block());
-    EXPECT_EQ(nullptr, CQorStringProbe(s.Mid(10, 1)).Block());
-    EXPECT_EQ(nullptr, CQorStringProbe(s.Left(0)).Block());
-    EXPECT_STREQ("ef", s.Right(2).GetString());
-    EXPECT_EQ(nullptr, CQorStringProbe(s.Right(0)).Block());
-    CQorStringProbe small("abc");
-    EXPECT_EQ(small.Block(), CQorStringProbe(small.Right(10)).Block());
-
-    CQorStringProbe list("ab;c,d");
-    EXPECT_STREQ("ab", list.SpanExcluding(",;").GetString());
-    EXPECT_EQ(nullptr, CQorStringProbe(CQorString(";x").SpanExcluding(",;")).Block());
+    CQorStringProbe list("ab;c,d"), whole(list.SpanExcluding(""));
+    EXPECT_STREQ("cdef|bc|ab|ef|ab", (s.Mid(2, 100) + "|" + s.Mid(1, 2) + "|" + s.Mid(-3, 2) + "|" + s.Right(2) + "|" +
+                                      list.SpanExcluding(",;")).GetString());
+    EXPECT_TRUE(s.Block() == CQorStringProbe(s.Mid(0, -1)).Block() && s.Block() == CQorStringProbe(s.Right(10)).Block());
+    for (const CQorString &empty : {s.Mid(10, 1), s.Left(0), s.Right(0), CQorString(";x").SpanExcluding(",;")})
+        EXPECT_EQ(nullptr, CQorStringProbe(empty).Block());
     EXPECT_EQ(list.Block(), CQorStringProbe(list.SpanExcluding(nullptr)).Block());
-    CQorStringProbe whole(list.SpanExcluding(""));
-    EXPECT_NE(list.Block(), whole.Block());
-    EXPECT_STREQ("ab;c,d", whole.GetString());
+    EXPECT_TRUE(list.Block() != whole.Block() && std::string(whole.GetString()) == "ab;c,d");
 }
 
 TEST(QorString, ComparisonAndSearch)
@@ -207,33 +157,21 @@ TEST(QorString, ComparisonAndSearch)
 
 TEST(QorString, EditsInPlace)
 {
-    struct Row {
-        int line;
-        void (CQorString::*edit)();
-        const char *input;
-        const char *expected;
-    } rows[] = {
-        {__LINE__, &CQorString::TrimLeft, "  a b ", "a b "},
-        {__LINE__, &CQorString::TrimRight, "  a b ", "  a b"},
-        {__LINE__, &CQorString::TrimLeft, " \t\r\n ", ""},
-        {__LINE__, &CQorString::TrimRight, " \t\r\n ", ""},
-        {__LINE__, &CQorString::TrimRight, "a  b", "a  b"}, // inner blanks stay
-        {__LINE__, &CQorString::Capitalize, "hello wORLD", "Hello World"},
-        {__LINE__, &CQorString::Capitalize, "o'neil", "O'neil"},       // only white space starts a word
-        {__LINE__, &CQorString::Capitalize, "hello-world", "Hello-world"},
-        {__LINE__, &CQorString::Capitalize, "1st\tsTEP", "1st\tStep"},
-        {__LINE__, &CQorString::MakeUpper, "mixed Case 1", "MIXED CASE 1"},
-        {__LINE__, &CQorString::MakeLower, "MIXED Case 1", "mixed case 1"},
-        {__LINE__, &CQorString::MakeReverse, "abc", "cba"},
-    };
+    // Inner blanks stay; only white space starts a word.
+    struct Row { void (CQorString::*edit)(); const char *input, *expected; } rows[] = {
+        {&CQorString::TrimLeft, "  a b ", "a b "}, {&CQorString::TrimRight, "  a b ", "  a b"},
+        {&CQorString::TrimLeft, " \t\r\n ", ""}, {&CQorString::TrimRight, " \t\r\n ", ""}, {&CQorString::TrimRight, "a  b", "a  b"},
+        {&CQorString::Capitalize, "hello wORLD", "Hello World"}, {&CQorString::Capitalize, "o'neil", "O'neil"},
+        {&CQorString::Capitalize, "hello-world", "Hello-world"}, {&CQorString::Capitalize, "1st\tsTEP", "1st\tStep"},
+        {&CQorString::MakeUpper, "mixed Case 1", "MIXED CASE 1"}, {&CQorString::MakeLower, "MIXED Case 1", "mixed case 1"},
+        {&CQorString::MakeReverse, "abc", "cba"}};
     for (const Row &row : rows) {
         CQorStringProbe s(row.input);
         CQorStringProbe holder(s);
         (s.*row.edit)();
-        EXPECT_STREQ(row.expected, s.GetString()) << "row at line " << row.line;
-        EXPECT_EQ((int)strlen(row.expected), s.GetLength()) << "row at line " << row.line;
-        EXPECT_STREQ(row.input, holder.GetString()) << "row at line " << row.line; // made private first
-        EXPECT_EQ(1, holder.RefCount()) << "row at line " << row.line;
+        EXPECT_TRUE(std::string(s.GetString()) == row.expected && s.GetLength() == (int)strlen(row.expected) &&
+                    std::string(holder.GetString()) == row.input && holder.RefCount() == 1) // made private first
+            << "row " << &row - rows << ": " << row.input << " -> " << s.GetString();
     }
     CQorStringProbe none;
     none.TrimLeft();
@@ -243,15 +181,13 @@ TEST(QorString, EditsInPlace)
 
 TEST(QorString, HashIsTheElfHashUpToTheFirstZero)
 {
-    EXPECT_EQ(0x6783u, CQorString::HashFunc("abc"));
-    EXPECT_EQ(0x077905A6u, CQorString::HashFunc("printf"));
-    EXPECT_EQ(0x0D0AF403u, CQorString::HashFunc("a much longer text that folds"));
-    EXPECT_EQ(0x00FFFFFFu, CQorString::HashFunc("\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"));
-    EXPECT_EQ(0u, CQorString::HashFunc(""));
-    EXPECT_EQ(0u, CQorString::HashFunc(nullptr));
-    EXPECT_EQ(0x6783u, CQorString::HashFunc2("abc"));
     const unsigned char withZero[] = {'a', 'b', 'c', 0, 'd'};
-    EXPECT_EQ(0x6783u, CQorString::CalcBufferHash(withZero, sizeof withZero));
+    EXPECT_EQ((std::vector<DWORD>{0x6783u, 0x077905A6u, 0x0D0AF403u, 0x00FFFFFFu, 0, 0, 0x6783u, 0x6783u}),
+              (std::vector<DWORD>{CQorString::HashFunc("abc"), CQorString::HashFunc("printf"),
+                                     CQorString::HashFunc("a much longer text that folds"),
+                                     CQorString::HashFunc("\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"), CQorString::HashFunc(""),
+                                     CQorString::HashFunc(nullptr), CQorString::HashFunc2("abc"),
+                                     CQorString::CalcBufferHash(withZero, sizeof withZero)}));
 }
 
 TEST(QorString, OutOfMemoryThrowsAndLeavesTheStringAlone)
@@ -265,10 +201,7 @@ TEST(QorString, OutOfMemoryThrowsAndLeavesTheStringAlone)
         } catch (HRESULT hr) {
             thrown = hr;
         }
-        EXPECT_EQ(E_OUTOFMEMORY, thrown) << "GetBuffer(" << request << ")";
-        EXPECT_EQ(block, s.Block());
-        EXPECT_STREQ("keep", s.GetString());
+        EXPECT_TRUE(thrown == E_OUTOFMEMORY && block == s.Block() && std::string(s.GetString()) == "keep") << request;
     }
-    EXPECT_EQ(nullptr, CQorStringProbe::AllocData(INT_MAX - 11));
-    EXPECT_EQ(nullptr, CQorStringProbe::AllocData(-1));
+    EXPECT_TRUE(CQorStringProbe::AllocData(INT_MAX - 11) == nullptr && CQorStringProbe::AllocData(-1) == nullptr);
 }

@@ -74,12 +74,15 @@ const char *SymbolTypeName(long type, char (&buffer)[80])
     return buffer;
 }
 
+// The module list (verbose), then each module's symbols loaded in turn.
 void LoadModuleSymbols(StackWalker &walk, std::string &text, bool verbose)
 {
-    for (const qor::platform::StackModule &module : walk.Modules(text, verbose)) {
+    const std::vector<qor::platform::StackModule> modules = walk.Modules(text, verbose);
+    for (const qor::platform::StackModule &module : modules)
         if (verbose)
             Appendf(text, "%08llXh %6lu %-15.15s %s\n", (unsigned long long)module.base, (unsigned long)module.size,
                     module.moduleName.c_str(), module.imagePath.c_str());
+    for (const qor::platform::StackModule &module : modules) {
         const bool loaded = walk.LoadSymbols(module);
         if (!verbose)
             continue;

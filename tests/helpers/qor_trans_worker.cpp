@@ -1,12 +1,8 @@
-// qor_trans_worker: a child that changes a transactional file for crash tests. The file holds
-// generation g (empty for 0): g in its first four bytes, then bytes depending on the position and g,
-// its size growing with g, so that a mix of two generations shows.
-//   run PATH SEED [N]  commits N generations (else until killed), each as scattered, overlapping
-//                      writes in random order, reopening (and so recovering) the file each time
-//   interrupt PATH     stops the process in a commit once the journal is complete and the new bytes
-//                      are written, before they are flushed (exit 3)
-//   check PATH         opens the file (rolling back a journal) and checks it is a whole generation:
-//                      exit 0, 1 when it is not, 2 when opening fails
+// qor_trans_worker: changes a transactional file for crash tests. Generation g of the file holds g in its first
+// four bytes, then bytes of position and g, growing with g, so that a mix of two generations shows.
+//   run PATH SEED [N] commits N generations (else until killed) as scattered, overlapping writes
+//   interrupt PATH    exits (3) in a commit once the journal and the new bytes are written, before the flush
+//   check PATH        opens (rolling back) and exits 0 for a whole generation, 1 for a mix, 2 when opening fails
 #include "QorFileTrans.h"
 
 #include <algorithm>

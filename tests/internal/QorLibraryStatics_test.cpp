@@ -19,8 +19,7 @@ TEST(QorExitList, RunsLastAddedFirstOnlyOnceAndRefusesEntriesBeyondItsCapacity)
     EXPECT_TRUE(list.Add(Record, (void *)"a"));
     for (LONG i = 1; i < qor::CQorExitList::Capacity; ++i)
         ASSERT_TRUE(list.Add(Record, (void *)"b")) << "entry " << i;
-    EXPECT_FALSE(list.Add(Record, (void *)"!"));
-    EXPECT_EQ(list.Count(), qor::CQorExitList::Capacity);
+    EXPECT_TRUE(!list.Add(Record, (void *)"!") && list.Count() == qor::CQorExitList::Capacity);
     list.RunAll();
     list.RunAll(); // a second run finds the list empty
     EXPECT_EQ(s_ran, std::string(qor::CQorExitList::Capacity - 1, 'b') + "a");
@@ -32,8 +31,7 @@ TEST(QorLibraryStatics, ErrorLogRegionIsBuiltAtLoadAndQueuedForUnload)
     CQorCriticalRegion &region = qor::ErrorLogRegion();
     EXPECT_EQ(region.RecurseCount(), 0);
     region.Enter();
-    EXPECT_EQ(region.RecurseCount(), 1);
-    EXPECT_TRUE(region.Leave());
+    EXPECT_TRUE(region.RecurseCount() == 1 && region.Leave());
     // Its destruction waits on the library's exit list, where later entries (the error log's
     // closing) run before it.
     EXPECT_GE(qor::LibraryExitList().Count(), 1);

@@ -70,6 +70,8 @@ void ChildProcess::Kill()
 
 #else
 
+static int StatusOf(int waitStatus) { return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus); }
+
 ChildProcess::ChildProcess(const std::string &helper, const std::vector<std::string> &arguments)
 {
     std::string path = HelperPath(helper);
@@ -87,20 +89,18 @@ int ChildProcess::Wait()
         m_waited = true;
         int status = 0;
         if (waitpid(m_pid, &status, 0) == m_pid)
-            m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            m_status = StatusOf(status);
     }
     return m_status;
 }
 
 bool ChildProcess::Running()
 {
-    if (!m_started || m_waited)
-        return false;
     int status = 0;
-    if (waitpid(m_pid, &status, WNOHANG) != m_pid)
-        return true;
+    if (!m_started || m_waited || waitpid(m_pid, &status, WNOHANG) != m_pid)
+        return m_started && !m_waited;
     m_waited = true;
-    m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    m_status = StatusOf(status);
     return false;
 }
 

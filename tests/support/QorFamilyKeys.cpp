@@ -32,11 +32,4 @@ void FamilyKeysTest::SetKeyValue(const char *key, const char *name, const char *
     }
 }
 
-void FamilyKeysTest::SetKeyValue(const char *key, const char *name, unsigned long number)
-{
-    CQorRegistry registry;
-    ASSERT_EQ(registry.Create(key), 0) << key;
-    ASSERT_GE(registry.SetValue(name, number), 0) << key << " " << name;
-}
-
 } // namespace qor::test

@@ -19,7 +19,6 @@ protected:
 
     // Creates `key` (a full path) and, with a name, sets that value.
     static void SetKeyValue(const char *key, const char *name, const char *text);
-    static void SetKeyValue(const char *key, const char *name, unsigned long number);
 
 private:
     std::vector<const char *> m_keys;

@@ -96,3 +96,11 @@ qor_tool_test(spy_send_help ARGS spy send --help EXIT 0 STDOUT "1 to 255 charact
 string(REPEAT x 256 qor_spy_long_text)
 qor_tool_test(spy_send_too_long ARGS spy send ${qor_spy_long_text} EXIT 2
   STDERR "^qor: a spy text has 1 to 255 characters, not 256" STDERR_LINES 1)
+
+# qor zip (end to end in zip_commands.cmake, with Info-ZIP, Python and 7-Zip on the host).
+qor_tool_test(zip_help ARGS zip --help EXIT 0 STDOUT "list.*info.*test.*extract.*create")
+qor_tool_test(zip_extract_help ARGS zip extract --help EXIT 0 STDOUT "--folder.*--strip-paths.*Example")
+add_test(NAME qor_zip_commands COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:qor> -DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}
+  -DPYTHON=${Python3_EXECUTABLE} -DFIXTURES=${zip_fixtures} -DWORKDIR=${CMAKE_CURRENT_BINARY_DIR}/zip-commands
+  -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/zip_commands.cmake)
+set_tests_properties(qor_zip_commands PROPERTIES ENVIRONMENT ${QOR_TEST_HOME_ENVIRONMENT})

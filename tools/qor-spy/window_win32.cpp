@@ -11,10 +11,25 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+namespace {
+
+// GetMessageA handles sent messages (the texts) inside its wait and only returns for a posted one: the
+// last text posts the quit message, or the loop would never see that the viewer is done.
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const bool wasDone = ViewerDone();
+    const LRESULT result = ViewerProcedure(window, message, wParam, lParam);
+    if (!wasDone && ViewerDone())
+        PostQuitMessage(0);
+    return result;
+}
+
+} // namespace
+
 bool RunViewerWindow(const char *title)
 {
     WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = ViewerProcedure;
+    windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "QorSpyViewer";
     HWND window = RegisterClassA(&windowClass) != 0

@@ -39,5 +39,6 @@ void AddDateCommand(CLI::App &app);
 void AddEncodeCommands(CLI::App &app);
 void AddStackCommand(CLI::App &app);
 void AddSpyCommand(CLI::App &app);
+void AddZipCommand(CLI::App &app);
 
 } // namespace qor::tool

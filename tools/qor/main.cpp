@@ -35,6 +35,7 @@ int main(int argc, char **argv)
     qor::tool::AddEncodeCommands(app);
     qor::tool::AddStackCommand(app);
     qor::tool::AddSpyCommand(app);
+    qor::tool::AddZipCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &help) {

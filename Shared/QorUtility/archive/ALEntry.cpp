@@ -78,6 +78,14 @@ void ALEntry::SetMark(bool marked)
         m_wFlags &= static_cast<WORD>(~kMarked);
 }
 
+void ALEntry::SetEncrypted(bool encrypted)
+{
+    if (encrypted)
+        m_wFlags |= kEncrypted;
+    else
+        m_wFlags &= static_cast<WORD>(~kEncrypted);
+}
+
 bool ALEntry::Duplicate(ALEntryList &other, const char *message)
 {
     if (m_pStorage == nullptr)

@@ -66,8 +66,8 @@ bool ALSetLastWriteTime(const char *fileName, const ALTimeDate &universal)
 {
     if (universal.wYear < 1980 || universal.wYear > 2107)
         return false; // outside what a DOS date holds
-    auto date = static_cast<WORD>((universal.wYear - 1980) << 9 | universal.wMonth << 5 | universal.wDay);
-    auto time = static_cast<WORD>(universal.wHour << 11 | universal.wMinute << 5 | universal.wSecond / 2);
+    WORD date, time;
+    ALDosFromTimeDate(universal, date, time);
     FILETIME lastWrite;
     if (!DosDateTimeToFileTime(date, time, &lastWrite))
         return false;
@@ -78,6 +78,27 @@ bool ALSetLastWriteTime(const char *fileName, const ALTimeDate &universal)
     bool set = SetFileTime(file, nullptr, nullptr, &lastWrite) != FALSE;
     CloseHandle(file);
     return set;
+}
+
+void ALDosFromTimeDate(const ALTimeDate &time, WORD &dosDate, WORD &dosTime)
+{
+    if (time.wYear < 1980) {
+        dosDate = 1 << 5 | 1; // 1980-01-01
+        dosTime = 0;
+    } else if (time.wYear > 2107) {
+        dosDate = 127 << 9 | 12 << 5 | 31; // 2107-12-31 23:59:58
+        dosTime = 23 << 11 | 59 << 5 | 29;
+    } else {
+        dosDate = static_cast<WORD>((time.wYear - 1980) << 9 | (time.wMonth & 0x0F) << 5 | (time.wDay & 0x1F));
+        dosTime = static_cast<WORD>((time.wHour & 0x1F) << 11 | (time.wMinute & 0x3F) << 5 | (time.wSecond / 2 & 0x1F));
+    }
+}
+
+ALTimeDate ALTimeDateFromDos(WORD dosDate, WORD dosTime)
+{
+    return ALTimeDate{static_cast<WORD>(1980 + (dosDate >> 9 & 0x7F)), static_cast<WORD>(dosDate >> 5 & 0x0F),
+                      static_cast<WORD>(dosDate & 0x1F),        static_cast<WORD>(dosTime >> 11 & 0x1F),
+                      static_cast<WORD>(dosTime >> 5 & 0x3F),   static_cast<WORD>((dosTime & 0x1F) * 2)};
 }
 
 WORD ALAttributesFromPlatform(DWORD platform)

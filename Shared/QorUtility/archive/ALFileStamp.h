@@ -10,5 +10,9 @@ ALTimeDate ALUniversalFromLocal(const ALTimeDate &local);
 // Sets the file's last-write time to `universal` (to the two seconds of the DOS form); false on failure.
 bool ALSetLastWriteTime(const char *fileName, const ALTimeDate &universal);
 WORD ALAttributesFromPlatform(DWORD platform);
+// The DOS date and time of `time`, as ZIP headers hold them (two-second steps); a year before 1980
+// or after 2107, which the form cannot hold, gives its first or last moment.
+void ALDosFromTimeDate(const ALTimeDate &time, WORD &dosDate, WORD &dosTime);
+ALTimeDate ALTimeDateFromDos(WORD dosDate, WORD dosTime);
 // The platform attributes to set on close; none at all when AL_ATTRIBUTE_NONE is set.
 DWORD ALPlatformFromAttributes(WORD attributes);

@@ -60,7 +60,7 @@ void ALProgressMonitor::Progress(LONG position, ALStorage &storage)
         m_iPercent = Percent(m_lObjectSoFar, m_lObjectSize);
 }
 
-void ALProgressMonitor::ArchiveOperation(int, ALArchive *, ALEntry *) {}
+void ALProgressMonitor::ArchiveOperation(int, ALArchiveBase *, ALEntry *) {}
 
 void ALProgressMonitor::Message(int, const char *, ...) {}
 
@@ -77,7 +77,7 @@ void ALCallbackMonitor::Progress(LONG position, ALStorage &storage)
         m_pCallback(nullptr, objectPercent, m_iPercent);
 }
 
-void ALCallbackMonitor::ArchiveOperation(int operation, ALArchive *, ALEntry *entry)
+void ALCallbackMonitor::ArchiveOperation(int operation, ALArchiveBase *, ALEntry *entry)
 {
     bool namesEntry = operation == AL_OPERATION_COMPRESS_OBJECT || operation == AL_OPERATION_EXTRACT_OBJECT ||
                       operation == AL_OPERATION_COPY_OBJECT;

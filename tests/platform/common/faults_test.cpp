@@ -28,14 +28,12 @@ TEST(FaultInjection, FiresOnTheNthCallOnceAndOnlyForItsFunction)
     WCHAR wide[2];
     EXPECT_EQ(1, MultiByteToWideChar(CP_UTF8, 0, "a", 1, wide, 2)) << "other functions are not counted";
     EXPECT_FALSE(LocalAllocFails());
-    EXPECT_TRUE(LocalAllocFails());
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), GetLastError());
+    EXPECT_TRUE(LocalAllocFails() && GetLastError() == ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_FALSE(LocalAllocFails()) << "a fault disarms itself once it fired";
 
     QorInjectFault("LocalAlloc", 5, ERROR_NOT_ENOUGH_MEMORY);
     QorInjectFault("LocalAlloc", 1, ERROR_OUTOFMEMORY); // replaces the first
-    EXPECT_TRUE(LocalAllocFails());
-    EXPECT_EQ(static_cast<DWORD>(ERROR_OUTOFMEMORY), GetLastError());
+    EXPECT_TRUE(LocalAllocFails() && GetLastError() == ERROR_OUTOFMEMORY);
     for (int i = 0; i < 6; ++i)
         EXPECT_FALSE(LocalAllocFails()) << "call " << i;
     QorInjectFault("LocalAlloc", 1, ERROR_OUTOFMEMORY);

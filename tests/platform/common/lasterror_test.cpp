@@ -27,28 +27,18 @@ TEST(LastError, BelongsToTheCallingThread)
     }
     const DWORD mainSeen = GetLastError();
     other.join();
-    EXPECT_EQ(99u, otherSeen);
-    EXPECT_EQ(0xdeadbeefu, mainSeen) << "the other thread's error did not leak into this one; all 32 bits kept";
+    EXPECT_TRUE(otherSeen == 99u && mainSeen == 0xdeadbeefu) << "the other thread's error did not leak; all 32 bits kept";
 }
 
 #if !defined(_WIN32) // the errno table is the POSIX layer's own: Windows has no errno to map
 TEST(ErrnoTable, RowsCallersDependOn)
 {
-    const struct {
-        int error;
-        DWORD expected;
-    } rows[] = {
-        {ENOENT, ERROR_FILE_NOT_FOUND},
-        {ENOTDIR, ERROR_PATH_NOT_FOUND},
-        {EISDIR, ERROR_ACCESS_DENIED}, // opening a folder as a file is "access denied" on Windows
-        {EEXIST, ERROR_ALREADY_EXISTS},
-        {EDQUOT, ERROR_DISK_FULL},
-        {EINTR, ERROR_GEN_FAILURE}, // anything unlisted is a general failure, never success
-    };
+    // Opening a folder as a file is "access denied" on Windows; anything unlisted is a general failure, never success.
+    const struct { int error; DWORD expected; } rows[] = {{ENOENT, ERROR_FILE_NOT_FOUND}, {ENOTDIR, ERROR_PATH_NOT_FOUND},
+        {EISDIR, ERROR_ACCESS_DENIED}, {EEXIST, ERROR_ALREADY_EXISTS}, {EDQUOT, ERROR_DISK_FULL}, {EINTR, ERROR_GEN_FAILURE}};
     for (const auto &row : rows)
         EXPECT_EQ(row.expected, qor::platform::Win32ErrorFromErrno(row.error)) << "errno " << row.error;
     SetLastError(0);
-    EXPECT_EQ(FALSE, qor::platform::FailWith(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
+    EXPECT_TRUE(qor::platform::FailWith(ERROR_SHARING_VIOLATION) == FALSE && GetLastError() == ERROR_SHARING_VIOLATION);
 }
 #endif

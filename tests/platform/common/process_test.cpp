@@ -18,11 +18,8 @@ TEST(ProcessIds, ThreadIdsAreDistinctAndTheProcessIdIsShared)
         otherThread = GetCurrentThreadId();
         otherProcess = GetCurrentProcessId();
     }).join();
-    EXPECT_NE(0u, GetCurrentThreadId());
-    EXPECT_NE(0u, otherThread);
-    EXPECT_NE(GetCurrentThreadId(), otherThread);
-    EXPECT_NE(0u, GetCurrentProcessId());
-    EXPECT_EQ(GetCurrentProcessId(), otherProcess);
+    EXPECT_TRUE(GetCurrentThreadId() != 0u && otherThread != 0u && GetCurrentThreadId() != otherThread);
+    EXPECT_TRUE(GetCurrentProcessId() != 0u && GetCurrentProcessId() == otherProcess);
     // fork() exists on POSIX only.
 #if !defined(_WIN32)
     EXPECT_EQ(static_cast<DWORD>(getpid()), GetCurrentProcessId()); // the id that other POSIX tools show

@@ -1,7 +1,5 @@
-// profile_test.cpp: INI files as Windows reads and writes them: case-insensitive names, trimmed blanks and
-// quotes, defaults, the zero-separated name lists and their truncation, odd files (CR-only and mixed line
-// ends, zero bytes, brackets without their end), UTF-16 files, writes that touch only their own line, and
-// several writers at once.
+// profile_test.cpp: INI files as Windows reads and writes them: names, blanks, quotes, defaults, name lists and
+// their truncation, odd files, UTF-16 files, writes that touch only their own line, several writers at once.
 #include "QorPlatform.h"
 
 #include "QorKnownDifference.h"
@@ -66,18 +64,16 @@ TEST_F(Profile, ReadsWithTheWindowsRules)
     EXPECT_EQ("def", Get("Main", "Missing", "def  ")) << "the default loses its trailing blanks";
     EXPECT_EQ("", Get("Main", "Missing", nullptr));
     char small[6];
-    EXPECT_EQ(5u, GetPrivateProfileStringA("Main", "Name", "", small, sizeof small, m_path.c_str()));
-    EXPECT_STREQ("Value", small) << "cut to the buffer, with its terminator";
+    EXPECT_TRUE(GetPrivateProfileStringA("Main", "Name", "", small, sizeof small, m_path.c_str()) == 5u &&
+                std::string(small) == "Value") << "cut to the buffer, with its terminator";
     const std::string present = m_path;
     m_path += ".absent";
     EXPECT_EQ("abc", Get("Main", "Name", "abc")) << "a missing file reads as empty";
     m_path = present;
 
-    struct Row {
-        const char *key;
-        UINT expected;
-    } numbers[] = {{"Number", 55}, {"Hex", 31}, {"Missing", 7}, {"Single", 0}}; // leading number, 0x, default, none
-    for (const Row &row : numbers)
+    // a leading number, 0x, the default, none
+    struct { const char *key; UINT expected; } numbers[] = {{"Number", 55}, {"Hex", 31}, {"Missing", 7}, {"Single", 0}};
+    for (const auto &row : numbers)
         EXPECT_EQ(row.expected, GetPrivateProfileIntA("Main", row.key, 7, m_path.c_str())) << row.key;
 }
 
@@ -86,34 +82,23 @@ TEST_F(Profile, ReadsWithTheWindowsRules)
 TEST_F(Profile, OddFilesReadAsWindowsReadsThem)
 {
     using S = std::string;
-    struct Row {
-        int line;
-        S bytes;
-        const char *section, *key; // a null key asks for the list of keys
-        S expected;
-    } rows[] = {
-        {__LINE__, "[S]\rk=1\rj=2\r[T]\rm=3\r", "T", "m", "3"}, // CR alone ends a line
-        {__LINE__, "[S]\rk=1\rj=2\r[T]\rm=3\r", "S", nullptr, S("k\0j\0", 4)},
-        {__LINE__, "[S]\r\nk=1\nj=2\rm=3\r\n[T]\n\rn=4\n", "S", "m", "3"}, // mixed line ends
-        {__LINE__, "[S]\r\nk=1\nj=2\rm=3\r\n[T]\n\rn=4\n", "T", "n", "4"},
-        {__LINE__, "[S\nk=1\n[T]\nj=2\n", "S", "k", "<default>"}, // "[S" opens no section
-        {__LINE__, "[T]\nj=2\n[S x\nk=1\n", "T", "k", "1"},      // ... so k stays in T
-        {__LINE__, "[T]\nj=2\n[S x\nk=1\n", "T", nullptr, S("j\0k\0", 4)},
-        {__LINE__, S("[S]\nk=a\0b\nj=2\n", 14), "S", "k", "a"}, // the value ends at the zero
-        {__LINE__, S("[S]\nk=a\0b\nj=2\n", 14), "S", "j", "2"},
-        {__LINE__, S("[S]\n\0k=1\nj=2\n", 13), "S", "k", "<default>"}, // the key "" ...
-        {__LINE__, S("[S]\n\0k=1\nj=2\n", 13), "S", "", "1"},
-        {__LINE__, S("[S\0]\nk=1\n", 9), "S", "k", "1"}, // the ']' after the zero still closes it
-        {__LINE__, "[S]\nk\nj=2\n", "S", "k", "<default>"},
-        {__LINE__, "[S]\nk\nj=2\n", "S", nullptr, S("j\0", 2)},
-        {__LINE__, "[S]\n#j=2\n", "S", "#j", "2"}, // only ';' starts a comment
-        {__LINE__, "  [ S ]  \nk=1\n", "S", "k", "1"},
-        {__LINE__, "[S]\nk=1\n[S]\nj=2\n", "S", "j", "<default>"}, // the first of two sections counts
-        {__LINE__, "\xEF\xBB\xBF[S]\r\nk=1\r\n", "S", "k", "1"},
+    // A null key asks for the list of keys. CR alone ends a line, as do mixed ends; "[S" opens no section, so k
+    // stays in T; a value ends at a zero byte, a zero at a line's start makes the key "", and a ']' after a zero
+    // still closes the name; only ';' starts a comment; the first of two sections counts.
+    struct Row { S bytes; const char *section, *key; S expected; } rows[] = {
+        {"[S]\rk=1\rj=2\r[T]\rm=3\r", "T", "m", "3"}, {"[S]\rk=1\rj=2\r[T]\rm=3\r", "S", nullptr, S("k\0j\0", 4)},
+        {"[S]\r\nk=1\nj=2\rm=3\r\n[T]\n\rn=4\n", "S", "m", "3"}, {"[S]\r\nk=1\nj=2\rm=3\r\n[T]\n\rn=4\n", "T", "n", "4"},
+        {"[S\nk=1\n[T]\nj=2\n", "S", "k", "<default>"}, {"[T]\nj=2\n[S x\nk=1\n", "T", "k", "1"},
+        {"[T]\nj=2\n[S x\nk=1\n", "T", nullptr, S("j\0k\0", 4)},
+        {S("[S]\nk=a\0b\nj=2\n", 14), "S", "k", "a"}, {S("[S]\nk=a\0b\nj=2\n", 14), "S", "j", "2"},
+        {S("[S]\n\0k=1\nj=2\n", 13), "S", "k", "<default>"}, {S("[S]\n\0k=1\nj=2\n", 13), "S", "", "1"},
+        {S("[S\0]\nk=1\n", 9), "S", "k", "1"}, {"[S]\nk\nj=2\n", "S", "k", "<default>"}, {"[S]\nk\nj=2\n", "S", nullptr, S("j\0", 2)},
+        {"[S]\n#j=2\n", "S", "#j", "2"}, {"  [ S ]  \nk=1\n", "S", "k", "1"}, {"[S]\nk=1\n[S]\nj=2\n", "S", "j", "<default>"},
+        {"\xEF\xBB\xBF[S]\r\nk=1\r\n", "S", "k", "1"},
     };
     for (const Row &row : rows) {
         WriteBytes(m_path, row.bytes);
-        EXPECT_EQ(row.expected, Get(row.section, row.key)) << "row at line " << row.line;
+        EXPECT_EQ(row.expected, Get(row.section, row.key)) << "row " << &row - rows;
     }
     WriteBytes(m_path, "[S]\n;k=1\n");
     QOR_EXPECT_DIFFERS_ON_POSIX(Get("S", ";k") == "1", "a ';' line is a comment, as documented; Wine reads it "
@@ -145,31 +130,25 @@ std::string Utf16(const std::string &ascii)
 // A write changes only its own line; line ends become CR LF, and a UTF-16 file stays UTF-16.
 TEST_F(Profile, WritesTouchOnlyTheirLine)
 {
-    struct Row {
-        int line;
-        std::string before;
-        const char *section, *key, *value;
-        std::string after;
-    } rows[] = {
-        {__LINE__, "[S]\nk=1\n", "S", "k", "2", "[S]\r\nk=2\r\n"},
-        {__LINE__, "[S]\rk=1\rj=2\r[T]\rm=3\r", "S", "new", "x", "[S]\r\nk=1\r\nj=2\r\nnew=x\r\n[T]\r\nm=3\r\n"},
-        {__LINE__, "[S]\nk\nj=2\n", "S", "k", "9", "[S]\r\nk=9\r\nj=2\r\n"}, // a key without a value is found
-        {__LINE__, "[S]\nk=1", "S", "j", "2", "[S]\r\nk=1\r\nj=2\r\n"},
-        {__LINE__, "[T]\nj=2\n[S x\nk=1\n", "S", "new", "x", "[T]\r\nj=2\r\n[S x\r\nk=1\r\n[S]\r\nnew=x\r\n"},
-        {__LINE__, "; keep\r\n[Main]\r\nold=1\r\n; inside\r\n[Tail]\r\nz=9\r\n", "main", "NEW", "v",
-         "; keep\r\n[Main]\r\nold=1\r\n; inside\r\nNEW=v\r\n[Tail]\r\nz=9\r\n"}, // at the section's end
-        {__LINE__, "[Main]\r\nold=1\r\n[Tail]\r\nz=9\r\n", "Tail", nullptr, nullptr, "[Main]\r\nold=1\r\n"},
-        {__LINE__, "[Main]\r\nold=1\r\nz=9\r\n", "Main", "OLD", nullptr, "[Main]\r\nz=9\r\n"},
-        {__LINE__, "", "Section", "Key", "Value", "[Section]\r\nKey=Value\r\n"},
-        {__LINE__, Utf16("[S]\r\nk=v\r\n"), "S", "new", "x", Utf16("[S]\r\nk=v\r\nnew=x\r\n")},
-        {__LINE__, Utf16("[S]\nk=1\n"), "S", "k", "2", Utf16("[S]\r\nk=2\r\n")},
+    // A key without a value is found; a new key goes at the end of its section.
+    struct Row { std::string before; const char *section, *key, *value; std::string after; } rows[] = {
+        {"[S]\nk=1\n", "S", "k", "2", "[S]\r\nk=2\r\n"}, {"[S]\nk\nj=2\n", "S", "k", "9", "[S]\r\nk=9\r\nj=2\r\n"},
+        {"[S]\rk=1\rj=2\r[T]\rm=3\r", "S", "new", "x", "[S]\r\nk=1\r\nj=2\r\nnew=x\r\n[T]\r\nm=3\r\n"},
+        {"[S]\nk=1", "S", "j", "2", "[S]\r\nk=1\r\nj=2\r\n"}, {"", "Section", "Key", "Value", "[Section]\r\nKey=Value\r\n"},
+        {"[T]\nj=2\n[S x\nk=1\n", "S", "new", "x", "[T]\r\nj=2\r\n[S x\r\nk=1\r\n[S]\r\nnew=x\r\n"},
+        {"; keep\r\n[Main]\r\nold=1\r\n; inside\r\n[Tail]\r\nz=9\r\n", "main", "NEW", "v",
+         "; keep\r\n[Main]\r\nold=1\r\n; inside\r\nNEW=v\r\n[Tail]\r\nz=9\r\n"},
+        {"[Main]\r\nold=1\r\n[Tail]\r\nz=9\r\n", "Tail", nullptr, nullptr, "[Main]\r\nold=1\r\n"},
+        {"[Main]\r\nold=1\r\nz=9\r\n", "Main", "OLD", nullptr, "[Main]\r\nz=9\r\n"},
+        {Utf16("[S]\r\nk=v\r\n"), "S", "new", "x", Utf16("[S]\r\nk=v\r\nnew=x\r\n")},
+        {Utf16("[S]\nk=1\n"), "S", "k", "2", Utf16("[S]\r\nk=2\r\n")},
     };
     for (const Row &row : rows) {
         std::filesystem::remove(m_path);
         if (!row.before.empty())
             WriteBytes(m_path, row.before);
-        ASSERT_TRUE(Write(row.section, row.key, row.value)) << "row at line " << row.line;
-        EXPECT_EQ(row.after, ReadBytes(m_path)) << "row at line " << row.line;
+        ASSERT_TRUE(Write(row.section, row.key, row.value)) << "row " << &row - rows;
+        EXPECT_EQ(row.after, ReadBytes(m_path)) << "row " << &row - rows;
     }
     WriteBytes(m_path, Utf16("[S]\r\nk=v\r\n"));
     EXPECT_EQ("v", Get("S", "k")) << "UTF-16 text is read";
@@ -210,17 +189,13 @@ TEST_F(Profile, PosixBareNamesLeftoversAndFailures)
     const std::string leftover = qor::test::PathOf(".bare.ini.writing");
     WriteBytes(leftover, "half a file of a killed writer");
     ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "w", "bare.ini"));
-    EXPECT_FALSE(std::filesystem::exists(leftover));
-    EXPECT_EQ("[S]\r\nk=w\r\n", ReadBytes(qor::test::PathOf("bare.ini")));
+    EXPECT_TRUE(!std::filesystem::exists(leftover) && ReadBytes(qor::test::PathOf("bare.ini")) == "[S]\r\nk=w\r\n");
 
     WriteBytes(m_path, "[S]\r\nk=2\r\n");
     SetLastError(0);
-    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_TRUE(!WritePrivateProfileStringA("S", "k", "v", nullptr) && GetLastError() == ERROR_INVALID_PARAMETER);
     QorInjectFault("WritePrivateProfileStringA", 1, ERROR_DISK_FULL);
-    EXPECT_FALSE(Write("S", "k", "3"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_DISK_FULL), GetLastError());
-    EXPECT_EQ("[S]\r\nk=2\r\n", ReadBytes(m_path));
+    EXPECT_TRUE(!Write("S", "k", "3") && GetLastError() == ERROR_DISK_FULL && ReadBytes(m_path) == "[S]\r\nk=2\r\n");
     EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", qor::test::PathOf("none/x.ini").c_str()));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
 }

@@ -1,6 +1,5 @@
-// sharemode_test.cpp: share modes decide between opens of one file, within a process and between
-// processes: a conflicting open fails with ERROR_SHARING_VIOLATION, and a file that an open handle
-// does not share for deletion cannot be deleted nor renamed over.
+// sharemode_test.cpp: share modes decide between opens of one file, in a process and between processes; a file
+// that an open handle does not share for deletion cannot be deleted nor renamed over.
 #include "QorChildProcess.h"
 #include "QorKnownDifference.h"
 #include "QorPlatform.h"
@@ -9,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -17,12 +15,8 @@ using qor::test::PrivateFolderEnvironment;
 
 namespace {
 
-constexpr DWORD R = GENERIC_READ;
-constexpr DWORD W = GENERIC_WRITE;
-constexpr DWORD RW = GENERIC_READ | GENERIC_WRITE;
-constexpr DWORD SR = FILE_SHARE_READ;
-constexpr DWORD SW = FILE_SHARE_WRITE;
-constexpr DWORD SD = FILE_SHARE_DELETE;
+constexpr DWORD R = GENERIC_READ, W = GENERIC_WRITE, RW = GENERIC_READ | GENERIC_WRITE;
+constexpr DWORD SR = FILE_SHARE_READ, SW = FILE_SHARE_WRITE, SD = FILE_SHARE_DELETE;
 
 std::string SharedFile()
 {
@@ -36,33 +30,27 @@ HANDLE OpenShared(const std::string &path, DWORD access, DWORD share)
     return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-struct Pair {
-    int line;
-    DWORD firstAccess, firstShare;
-    DWORD secondAccess, secondShare;
-    DWORD expected; // 0: both open; else the second open's error
-};
+// "error N" of the failed open, or "open" (closing the handle again).
+std::string Opening(HANDLE file)
+{
+    return file != INVALID_HANDLE_VALUE && CloseHandle(file) ? "open" : "error " + std::to_string(GetLastError());
+}
 
-// Each row names the rule it pins: the second open needs the first to share its access, and the
-// first's access must be shared by the second.
+// expected: 0 when both open, else the second open's error
+struct Pair { DWORD firstAccess, firstShare, secondAccess, secondShare, expected; };
+
+// The second open needs the first to share its access, and the first's access must be shared by the second.
+constexpr DWORD kViolation = ERROR_SHARING_VIOLATION;
 const Pair kPairs[] = {
-    {__LINE__, R, SR, R, SR, 0},                            // readers sharing reading
-    {__LINE__, R, 0, R, SR | SW, ERROR_SHARING_VIOLATION},  // the first shares nothing
-    {__LINE__, R, SR, W, SR | SW, ERROR_SHARING_VIOLATION}, // writing not shared by the first
-    {__LINE__, R, SR | SW, W, SW, ERROR_SHARING_VIOLATION}, // the first reads, the second denies reading
-    {__LINE__, R, SR | SW, W, SR | SW, 0},
-    {__LINE__, W, SR | SW, R, SR, ERROR_SHARING_VIOLATION}, // the second denies writing to a writer
-    {__LINE__, W, SW, W, SW, 0},                            // writers sharing writing only
-    {__LINE__, W, SW, R, SW, ERROR_SHARING_VIOLATION},      // reading not shared by the first
-    {__LINE__, RW, SR | SW, RW, SR | SW, 0},
-    {__LINE__, RW, SR | SW, RW, SR, ERROR_SHARING_VIOLATION},
-    {__LINE__, RW, SR, R, SR | SW, 0}, // a reader sharing writing may join a writer sharing reading
-    {__LINE__, 0, 0, RW, 0, 0},                              // an open without access takes no part
-    {__LINE__, RW, 0, 0, 0, 0},
-    {__LINE__, DELETE, SR, R, SR, ERROR_SHARING_VIOLATION},  // deleting not shared by the second
-    {__LINE__, DELETE, SR, R, SR | SD, 0},
-    {__LINE__, R, SR, DELETE, SR | SW | SD, ERROR_SHARING_VIOLATION}, // deleting not shared by the first
-    {__LINE__, R, SR | SD, DELETE, SR, 0},
+    {R, SR, R, SR, 0},                   {R, 0, R, SR | SW, kViolation},     // readers sharing reading; sharing nothing
+    {R, SR, W, SR | SW, kViolation},     {R, SR | SW, W, SW, kViolation},    // writing not shared; reading denied
+    {R, SR | SW, W, SR | SW, 0},         {W, SR | SW, R, SR, kViolation},    // the second denies writing to a writer
+    {W, SW, W, SW, 0},                   {W, SW, R, SW, kViolation},         // writers sharing writing only; reading not
+    {RW, SR | SW, RW, SR | SW, 0},       {RW, SR | SW, RW, SR, kViolation},
+    {RW, SR, R, SR | SW, 0},                                                 // a reader sharing writing joins a writer
+    {0, 0, RW, 0, 0},                    {RW, 0, 0, 0, 0},                   // an open without access takes no part
+    {DELETE, SR, R, SR, kViolation},     {DELETE, SR, R, SR | SD, 0},        // deleting not shared by the second
+    {R, SR, DELETE, SR | SW | SD, kViolation}, {R, SR | SD, DELETE, SR, 0}, // deleting not shared by the first
 };
 
 } // namespace
@@ -71,25 +59,13 @@ TEST(ShareMode, PairsOfOpensInOneProcess)
 {
     std::string path = SharedFile();
     for (const Pair &pair : kPairs) {
-        SCOPED_TRACE(pair.line);
+        SCOPED_TRACE(&pair - kPairs);
         HANDLE first = OpenShared(path, pair.firstAccess, pair.firstShare);
         ASSERT_NE(INVALID_HANDLE_VALUE, first) << GetLastError();
-        SetLastError(0xdeadbeef);
-        HANDLE second = OpenShared(path, pair.secondAccess, pair.secondShare);
-        DWORD error = GetLastError();
-        if (pair.expected == 0) {
-            EXPECT_NE(INVALID_HANDLE_VALUE, second) << error;
-        } else {
-            EXPECT_EQ(INVALID_HANDLE_VALUE, second);
-            EXPECT_EQ(pair.expected, error);
-        }
-        if (second != INVALID_HANDLE_VALUE)
-            CloseHandle(second);
+        EXPECT_EQ(pair.expected ? "error " + std::to_string(pair.expected) : "open",
+                  Opening(OpenShared(path, pair.secondAccess, pair.secondShare)));
         CloseHandle(first);
-        // Once the first is closed nothing stands in the way.
-        HANDLE again = OpenShared(path, pair.secondAccess, pair.secondShare);
-        EXPECT_NE(INVALID_HANDLE_VALUE, again) << GetLastError();
-        CloseHandle(again);
+        EXPECT_EQ("open", Opening(OpenShared(path, pair.secondAccess, pair.secondShare))) << "the first closed";
     }
 }
 
@@ -98,9 +74,7 @@ TEST(ShareMode, ARefusedTruncationLeavesTheData)
     std::string path = SharedFile();
     HANDLE reader = OpenShared(path, R, SR);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
-    HANDLE truncating = CreateFileA(path.c_str(), W, SR | SW, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, truncating);
-    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, GetLastError());
+    EXPECT_EQ("error 32", Opening(CreateFileA(path.c_str(), W, SR | SW, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
     EXPECT_EQ(4u, GetFileSize(reader, nullptr));
     CloseHandle(reader);
 }
@@ -110,9 +84,7 @@ TEST(ShareMode, DeletionWaitsForHandlesThatDenyIt)
     std::string path = SharedFile();
     HANDLE reader = OpenShared(path, R, SR | SW);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
-    SetLastError(0xdeadbeef);
-    EXPECT_FALSE(DeleteFileA(path.c_str()));
-    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, GetLastError());
+    EXPECT_TRUE(!DeleteFileA(path.c_str()) && GetLastError() == ERROR_SHARING_VIOLATION);
     CloseHandle(reader);
     EXPECT_TRUE(DeleteFileA(path.c_str())) << GetLastError();
 }
@@ -140,13 +112,8 @@ TEST(ShareMode, MoveFileExReplacesOnlyWhatMayGo)
     const std::string from = PathOf("move-from.txt"), to = PathOf("move-to.txt");
     const DWORD kReplace = MOVEFILE_REPLACE_EXISTING;
     enum Held { kNone, kSource, kTarget };
-    struct Row {
-        int line;
-        bool targetExists;
-        DWORD flags;
-        Held held; // which file another handle holds open, sharing reading and writing only
-        DWORD error;
-    } rows[] = {
+    // held: the file another handle holds open, sharing reading and writing only
+    struct Row { int line; bool targetExists; DWORD flags; Held held; DWORD error; } rows[] = {
         {__LINE__, true, 0, kNone, ERROR_ALREADY_EXISTS},
         {__LINE__, false, 0, kNone, ERROR_SUCCESS},
         {__LINE__, true, kReplace, kNone, ERROR_SUCCESS},
@@ -164,8 +131,8 @@ TEST(ShareMode, MoveFileExReplacesOnlyWhatMayGo)
         const bool moved = MoveFileExA(from.c_str(), to.c_str(), row.flags) != FALSE;
         const DWORD error = moved ? ERROR_SUCCESS : GetLastError();
         CloseHandle(held);
-        EXPECT_EQ(row.error, error) << "row at line " << row.line;
-        EXPECT_EQ(moved ? "new" : row.targetExists ? "old" : "", qor::test::ReadBytes(to)) << "row at line " << row.line;
+        EXPECT_TRUE(row.error == error && qor::test::ReadBytes(to) == (moved ? "new" : row.targetExists ? "old" : ""))
+            << "row at line " << row.line << ": " << error;
     }
     HANDLE sharing = OpenShared(to, R, SR | SW | SD);
     qor::test::WriteBytes(from, "new");
@@ -173,36 +140,24 @@ TEST(ShareMode, MoveFileExReplacesOnlyWhatMayGo)
                                 "a target open with delete sharing is replaced, as it is deleted");
     CloseHandle(sharing);
     DeleteFileA(from.c_str());
-    struct Failure {
-        std::string from, to;
-        DWORD error;
-    } failures[] = {{from, to, ERROR_FILE_NOT_FOUND},
+    struct { std::string from, to; DWORD error; } failures[] = {{from, to, ERROR_FILE_NOT_FOUND},
                     {to, PathOf("no-such-folder/x.txt"), ERROR_PATH_NOT_FOUND},
                     {to, PrivateFolderEnvironment::Folder().string(), ERROR_ACCESS_DENIED}};
-    for (const Failure &failure : failures) {
-        EXPECT_FALSE(MoveFileExA(failure.from.c_str(), failure.to.c_str(), kReplace)) << failure.to;
-        EXPECT_EQ(failure.error, GetLastError()) << failure.to;
-    }
+    for (const auto &failure : failures)
+        EXPECT_TRUE(!MoveFileExA(failure.from.c_str(), failure.to.c_str(), kReplace) && GetLastError() == failure.error) << failure.to;
 }
 
 TEST(ShareMode, AChildProcessHoldingTheFileDecidesToo)
 {
     std::string path = SharedFile();
-    std::string ready = (PrivateFolderEnvironment::Folder() / "holder.ready").string();
-    std::string release = (PrivateFolderEnvironment::Folder() / "holder.release").string();
-    std::filesystem::remove(ready);
-    std::filesystem::remove(release);
+    std::string ready = qor::test::PathOf("holder.ready"), release = qor::test::PathOf("holder.release");
     // The child reads and shares reading only.
     qor::test::ChildProcess child("qor_file_holder", {path, std::to_string(R), std::to_string(SR), ready, release});
     ASSERT_TRUE(qor::test::WaitForFile(ready, child)) << "exit " << child.Wait();
 
-    HANDLE reader = OpenShared(path, R, SR);
-    EXPECT_NE(INVALID_HANDLE_VALUE, reader) << GetLastError();
-    CloseHandle(reader);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenShared(path, W, SR | SW));
-    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, GetLastError());
-    EXPECT_FALSE(DeleteFileA(path.c_str()));
-    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, GetLastError());
+    EXPECT_EQ("open", Opening(OpenShared(path, R, SR)));
+    EXPECT_EQ("error 32", Opening(OpenShared(path, W, SR | SW)));
+    EXPECT_TRUE(!DeleteFileA(path.c_str()) && GetLastError() == ERROR_SHARING_VIOLATION);
 
     // And the other way round: a child cannot write while this process denies writing.
     HANDLE denying = OpenShared(path, R, SR);
@@ -214,8 +169,5 @@ TEST(ShareMode, AChildProcessHoldingTheFileDecidesToo)
 
     std::ofstream(release).put('1');
     EXPECT_EQ(0, child.Wait());
-    // The child's claim ended with it.
-    HANDLE writer = OpenShared(path, W, 0);
-    EXPECT_NE(INVALID_HANDLE_VALUE, writer) << GetLastError();
-    CloseHandle(writer);
+    EXPECT_EQ("open", Opening(OpenShared(path, W, 0))) << "the child's claim ended with it";
 }

@@ -11,28 +11,24 @@
 
 TEST(Bstr, LengthPrefixedTerminatedAndNullable)
 {
-    const struct {
-        const OLECHAR *input; // null: room for the caller to fill
-        UINT length;
-    } rows[] = {{QOR_WTEXT("abc"), 3}, {QOR_WTEXT("a\0b"), 3}, {QOR_WTEXT("abcdef"), 2}, {QOR_WTEXT(""), 0}, {nullptr, 5}};
+    // input null: room for the caller to fill
+    const struct { const OLECHAR *input; UINT length; } rows[] = {{QOR_WTEXT("abc"), 3}, {QOR_WTEXT("a\0b"), 3}, {QOR_WTEXT("abcdef"), 2}, {QOR_WTEXT(""), 0}, {nullptr, 5}};
     for (const auto &row : rows) {
         BSTR text = SysAllocStringLen(row.input, row.length);
         ASSERT_NE(nullptr, text) << row.length;
         uint32_t prefix;
         std::memcpy(&prefix, reinterpret_cast<const char *>(text) - sizeof prefix, sizeof prefix);
-        EXPECT_EQ(row.length, SysStringLen(text)) << "the length, not the first NUL, ends the string";
-        EXPECT_EQ(2 * row.length, SysStringByteLen(text));
-        EXPECT_EQ(2 * row.length, prefix) << "the count of bytes sits just before the characters";
-        EXPECT_EQ(0, text[row.length]) << "terminated even where the characters are the caller's to fill";
+        // The length, not the first NUL, ends the string; its byte count sits just before the characters;
+        // it is terminated even where the characters are the caller's to fill.
+        EXPECT_TRUE(SysStringLen(text) == row.length && SysStringByteLen(text) == 2 * row.length &&
+                    prefix == 2 * row.length && text[row.length] == 0) << row.length;
         EXPECT_TRUE(row.input == nullptr || std::memcmp(row.input, text, 2 * row.length) == 0);
         SysFreeString(text);
     }
     BSTR text = SysAllocString(QOR_WTEXT("abc"));
     EXPECT_EQ(3u, SysStringLen(text));
     SysFreeString(text);
-    EXPECT_EQ(nullptr, SysAllocString(nullptr));
-    EXPECT_EQ(0u, SysStringLen(nullptr));
-    EXPECT_EQ(0u, SysStringByteLen(nullptr));
+    EXPECT_TRUE(SysAllocString(nullptr) == nullptr && SysStringLen(nullptr) == 0u && SysStringByteLen(nullptr) == 0u);
     SysFreeString(nullptr); // a no-op, as on Windows
 #if !defined(_WIN32) // QorInjectFault is a hook of the POSIX layer: it does not compile for Windows
     QorInjectFault("SysAllocString", 1, ERROR_NOT_ENOUGH_MEMORY);

@@ -5,34 +5,27 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 TEST(SafeArray, VectorLayoutAndBounds)
 {
-    struct {
-        VARTYPE vt;
-        ULONG size;
-        USHORT feature;
-    } rows[] = {{VT_BSTR, sizeof(BSTR), FADF_BSTR}, {VT_VARIANT, sizeof(VARIANT), FADF_VARIANT},
+    struct { VARTYPE vt; ULONG size; USHORT feature; } rows[] = {{VT_BSTR, sizeof(BSTR), FADF_BSTR}, {VT_VARIANT, sizeof(VARIANT), FADF_VARIANT},
                 {VT_I4, 4, 0}, {VT_UI1, 1, 0}, {VT_R8, 8, 0}};
     for (const auto &row : rows) {
         SAFEARRAY *array = SafeArrayCreateVector(row.vt, -3, 5);
         ASSERT_NE(nullptr, array) << row.vt;
-        EXPECT_EQ(1u, SafeArrayGetDim(array));
-        EXPECT_EQ(row.size, array->cbElements) << row.vt;
-        EXPECT_EQ(row.feature | FADF_HAVEVARTYPE, array->fFeatures & (FADF_BSTR | FADF_VARIANT | FADF_HAVEVARTYPE));
-        EXPECT_EQ(5u, array->rgsabound[0].cElements);
+        EXPECT_TRUE(SafeArrayGetDim(array) == 1u && array->cbElements == row.size && array->rgsabound[0].cElements == 5u &&
+                    (array->fFeatures & (FADF_BSTR | FADF_VARIANT | FADF_HAVEVARTYPE)) == (row.feature | FADF_HAVEVARTYPE)) << row.vt;
         LONG lower = 0, upper = 0;
         VARTYPE vt = 0;
-        EXPECT_EQ(S_OK, SafeArrayGetLBound(array, 1, &lower));
-        EXPECT_EQ(S_OK, SafeArrayGetUBound(array, 1, &upper));
-        EXPECT_EQ(S_OK, SafeArrayGetVartype(array, &vt));
-        EXPECT_EQ(-3, lower);
-        EXPECT_EQ(1, upper);
-        EXPECT_EQ(row.vt, vt);
-        EXPECT_EQ(DISP_E_BADINDEX, SafeArrayGetUBound(array, 2, &upper));
-        EXPECT_EQ(DISP_E_BADINDEX, SafeArrayGetLBound(array, 0, &lower));
-        const unsigned char *bytes = static_cast<const unsigned char *>(array->pvData);
-        for (ULONG i = 0; i < 5 * row.size; ++i)
-            ASSERT_EQ(0, bytes[i]) << "elements start zeroed";
+        EXPECT_EQ((std::vector<HRESULT>{S_OK, S_OK, S_OK, DISP_E_BADINDEX, DISP_E_BADINDEX}),
+                  (std::vector<HRESULT>{SafeArrayGetLBound(array, 1, &lower), SafeArrayGetUBound(array, 1, &upper),
+                                        SafeArrayGetVartype(array, &vt), SafeArrayGetUBound(array, 2, &upper),
+                                        SafeArrayGetLBound(array, 0, &lower)}));
+        EXPECT_TRUE(lower == -3 && upper == 1 && vt == row.vt) << row.vt;
+        EXPECT_EQ(std::string(5 * row.size, '\0'), std::string(static_cast<const char *>(array->pvData), 5 * row.size))
+            << "elements start zeroed";
         EXPECT_EQ(S_OK, SafeArrayDestroy(array));
     }
 }
@@ -48,12 +41,10 @@ TEST(SafeArray, LocksGuardDestructionAndVariantsReleaseArrays)
     void *held = nullptr;
     ASSERT_EQ(S_OK, SafeArrayAccessData(array, &held));
     EXPECT_EQ(1u, array->cLocks);
-    EXPECT_EQ(DISP_E_ARRAYISLOCKED, SafeArrayDestroy(array));
-    EXPECT_EQ(DISP_E_ARRAYISLOCKED, VariantClear(&variant));
+    EXPECT_TRUE(SafeArrayDestroy(array) == DISP_E_ARRAYISLOCKED && VariantClear(&variant) == DISP_E_ARRAYISLOCKED);
     EXPECT_EQ(VT_EMPTY, variant.vt) << "the variant lets go of a locked array all the same";
-    EXPECT_EQ(S_OK, SafeArrayUnaccessData(array));
-    EXPECT_EQ(E_UNEXPECTED, SafeArrayUnaccessData(array)) << "one unlock per lock";
-    EXPECT_EQ(S_OK, SafeArrayDestroy(array));
-    EXPECT_EQ(S_OK, SafeArrayDestroy(nullptr));
-    EXPECT_EQ(E_INVALIDARG, SafeArrayAccessData(nullptr, &held));
+    // One unlock per lock.
+    EXPECT_EQ((std::vector<HRESULT>{S_OK, E_UNEXPECTED, S_OK, S_OK, E_INVALIDARG}),
+              (std::vector<HRESULT>{SafeArrayUnaccessData(array), SafeArrayUnaccessData(array), SafeArrayDestroy(array),
+                                    SafeArrayDestroy(nullptr), SafeArrayAccessData(nullptr, &held)}));
 }

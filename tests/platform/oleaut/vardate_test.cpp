@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <ctime>
 #include <string>
 
@@ -32,11 +33,7 @@ double ThisYears(int month, int day)
 
 TEST(VarBstrFromDate, LeavesOutDayZeroAndMidnight)
 {
-    static const struct {
-        double value;
-        ULONG flags;
-        const char *expected; // null: E_INVALIDARG
-    } kRows[] = {
+    static const struct { double value; ULONG flags; const char *expected; /* null: E_INVALIDARG */ } kRows[] = {
         {0.0, 0, "12:00:00 AM"}, {-0.5, 0, "12:00:00 PM"}, // day 0 from either side shows the time alone
         {1.0, 0, "12/31/1899"}, {-1.25, 0, "12/29/1899 6:00:00 AM"}, {-657434.0, 0, "1/1/100"},
         {36526.0000057, 0, "1/1/2000 12:00:00 AM"}, // a fraction that rounds to midnight still shows
@@ -48,8 +45,8 @@ TEST(VarBstrFromDate, LeavesOutDayZeroAndMidnight)
     for (const auto &row : kRows) {
         BSTR text = nullptr;
         HRESULT result = VarBstrFromDate(row.value, LOCALE_USER_DEFAULT, row.flags, &text);
-        EXPECT_EQ(row.expected ? row.expected : "<refused>", result == S_OK ? Narrow(text) : "<refused>") << row.value;
-        EXPECT_TRUE(result == S_OK || result == E_INVALIDARG) << row.value;
+        EXPECT_EQ(row.expected ? row.expected : "<refused>", result == S_OK ? Narrow(text) : result == E_INVALIDARG ? "<refused>" : "?")
+            << row.value;
         SysFreeString(text);
     }
     EXPECT_EQ(E_INVALIDARG, VarBstrFromDate(1.5, LOCALE_USER_DEFAULT, 0, nullptr));
@@ -57,10 +54,7 @@ TEST(VarBstrFromDate, LeavesOutDayZeroAndMidnight)
 
 TEST(VarDateFromStr, ReadsTheEnglishForms)
 {
-    static const struct {
-        const char *text;
-        double value;
-    } kRows[] = {
+    static const struct { const char *text; double value; } kRows[] = {
         {"1/2/2000", 36527}, {"01/02/2000", 36527}, {"1/2/00", 36527}, {"1/2/99", 36162}, {"1/1/49", 54424},
         {"1/1/50", 18264}, {"1/2/099", 36162}, {"1-2-99", 36162}, {"99-1-2", 36162}, {"2000-01-02", 36527},
         {"2000/1/2", 36527}, {"13/1/2000", 36538}, {"1/13/2000", 36538}, {"2000-13-01", 36538}, {"31 12 1999", 36525},
@@ -77,8 +71,7 @@ TEST(VarDateFromStr, ReadsTheEnglishForms)
     };
     for (const auto &row : kRows) {
         double value;
-        EXPECT_EQ(S_OK, Parse(row.text, value)) << row.text;
-        EXPECT_DOUBLE_EQ(row.value, value) << row.text;
+        EXPECT_TRUE(Parse(row.text, value) == S_OK && std::fabs(row.value - value) < 1e-12) << row.text << " " << value;
     }
     double value, timeOnly, dateOnly;
     for (const char *text : {"1/2", "Jan 2", "2 Jan"})

@@ -62,19 +62,20 @@ TEST(RegistryMigration, EarlierPerRootFilesAreTakenOnceWhole)
     const std::string previous = std::getenv("QOR_REGISTRY_DIR") ? std::getenv("QOR_REGISTRY_DIR") : "";
     qor::test::SetEnvironmentVariable("QOR_REGISTRY_DIR", folder.string().c_str());
 
-    EXPECT_EQ("two", ValueText(HKEY_CURRENT_USER, "software\\TOLMAR", "second"));
-    EXPECT_EQ("root", ValueText(HKEY_CURRENT_USER, nullptr, "AtRoot"));
-    EXPECT_EQ("/opt", ValueText(HKEY_LOCAL_MACHINE, "Software", "Path"));
-    EXPECT_EQ("<no key>", ValueText(HKEY_CLASSES_ROOT, "Software", "Path")) << "each tree under its own root";
+    // each tree under its own root
+    EXPECT_EQ("two|root|/opt|<no key>", ValueText(HKEY_CURRENT_USER, "software\\TOLMAR", "second") + "|" +
+                                            ValueText(HKEY_CURRENT_USER, nullptr, "AtRoot") + "|" +
+                                            ValueText(HKEY_LOCAL_MACHINE, "Software", "Path") + "|" +
+                                            ValueText(HKEY_CLASSES_ROOT, "Software", "Path"));
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tolmar", 0, KEY_READ, &key));
     char name[32];
     DWORD size = sizeof name;
-    EXPECT_EQ(ERROR_SUCCESS, RegEnumValueA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr));
-    EXPECT_STREQ("Second", name) << "values keep their order and the case they were written with";
+    EXPECT_TRUE(RegEnumValueA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                std::string(name) == "Second") << "values keep their order and the case they were written with";
     RegCloseKey(key);
-    EXPECT_TRUE(std::filesystem::exists(folder / "HKEY_CURRENT_USER.db.migrated"));
-    EXPECT_FALSE(std::filesystem::exists(folder / "HKEY_CURRENT_USER.db")) << "never taken twice";
+    EXPECT_TRUE(std::filesystem::exists(folder / "HKEY_CURRENT_USER.db.migrated") &&
+                !std::filesystem::exists(folder / "HKEY_CURRENT_USER.db")) << "never taken twice";
 
     qor::test::SetEnvironmentVariable("QOR_REGISTRY_DIR", previous.empty() ? nullptr : previous.c_str());
 }

@@ -31,11 +31,9 @@ TEST(CriticalSection, OwnerReentersAndOthersWaitForTheLastLeave)
     for (int t = 0; t < 4; ++t)
         workers.emplace_back([&] {
             for (int i = 0; i < 20000; ++i) {
-                EnterCriticalSection(&section);
-                EnterCriticalSection(&section); // nested, as the library's region nests
+                EnterCriticalSection(&section), EnterCriticalSection(&section); // nested, as the library's region nests
                 counter = counter + 1;
-                LeaveCriticalSection(&section);
-                LeaveCriticalSection(&section);
+                LeaveCriticalSection(&section), LeaveCriticalSection(&section);
             }
         });
     for (std::thread &worker : workers)

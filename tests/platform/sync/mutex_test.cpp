@@ -36,23 +36,19 @@ TEST(NamedMutex, RecursiveOwnershipAndExistingNames)
     std::string name = UniqueName("recursive");
     SetLastError(0xdeadbeef);
     HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
-    ASSERT_NE(nullptr, mutex);
-    EXPECT_EQ((DWORD)ERROR_SUCCESS, GetLastError());
+    ASSERT_TRUE(mutex != nullptr && GetLastError() == ERROR_SUCCESS);
     EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(mutex, INFINITE)); // second level
 
     // A second handle to the same name finds it existing; asking for initial ownership then gives none.
     HANDLE same = CreateMutexA(nullptr, TRUE, name.c_str());
-    ASSERT_NE(nullptr, same);
-    EXPECT_EQ((DWORD)ERROR_ALREADY_EXISTS, GetLastError());
+    ASSERT_TRUE(same != nullptr && GetLastError() == ERROR_ALREADY_EXISTS);
     EXPECT_EQ(std::make_pair((DWORD)WAIT_TIMEOUT, FALSE), FromOtherThread(same));
     EXPECT_TRUE(ReleaseMutex(same)); // either handle releases the one mutex
     EXPECT_EQ((DWORD)WAIT_TIMEOUT, FromOtherThread(mutex).first) << "still held once";
     EXPECT_TRUE(ReleaseMutex(mutex));
-    EXPECT_FALSE(ReleaseMutex(mutex));
-    EXPECT_EQ((DWORD)ERROR_NOT_OWNER, GetLastError());
+    EXPECT_TRUE(!ReleaseMutex(mutex) && GetLastError() == ERROR_NOT_OWNER);
     EXPECT_EQ(std::make_pair((DWORD)WAIT_OBJECT_0, TRUE), FromOtherThread(same)) << "free now";
-    EXPECT_TRUE(CloseHandle(same));
-    EXPECT_TRUE(CloseHandle(mutex));
+    EXPECT_TRUE(CloseHandle(same) && CloseHandle(mutex));
 
     SetLastError(0xdeadbeef);
     HANDLE fresh = CreateMutexA(nullptr, FALSE, name.c_str());
@@ -68,16 +64,12 @@ TEST(NamedMutex, TimedWaitsAndUnnamedMutexes)
         timedWait = WaitForSingleObject(unnamed, 20);
         otherWait = WaitForSingleObject(other, 20); // two unnamed mutexes are two mutexes
     }).join();
-    EXPECT_EQ((DWORD)WAIT_TIMEOUT, timedWait);
-    EXPECT_EQ((DWORD)WAIT_OBJECT_0, otherWait);
-    EXPECT_TRUE(ReleaseMutex(unnamed));
+    EXPECT_TRUE(timedWait == WAIT_TIMEOUT && otherWait == WAIT_OBJECT_0 && ReleaseMutex(unnamed));
     EXPECT_EQ((DWORD)WAIT_ABANDONED, WaitForSingleObject(other, 0)) << "its waiter thread ended holding it";
     EXPECT_TRUE(ReleaseMutex(other));
     EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(other, 0)) << "an ordinary mutex again";
-    EXPECT_TRUE(CloseHandle(unnamed));
-    EXPECT_TRUE(CloseHandle(other));
-    EXPECT_EQ(WAIT_FAILED, WaitForSingleObject(unnamed, 0));
-    EXPECT_EQ((DWORD)ERROR_INVALID_HANDLE, GetLastError());
+    EXPECT_TRUE(CloseHandle(unnamed) && CloseHandle(other));
+    EXPECT_TRUE(WaitForSingleObject(unnamed, 0) == WAIT_FAILED && GetLastError() == ERROR_INVALID_HANDLE);
 }
 
 TEST(NamedMutex, AChildThatDiesHoldingItAbandonsIt)
@@ -97,8 +89,7 @@ TEST(NamedMutex, AChildThatDiesHoldingItAbandonsIt)
 TEST(NamedMutex, HandlesAreCounted)
 {
     size_t before = QorOpenHandleCount();
-    HANDLE first = CreateMutexA(nullptr, FALSE, UniqueName("count").c_str());
-    HANDLE second = CreateMutexA(nullptr, FALSE, nullptr);
+    HANDLE first = CreateMutexA(nullptr, FALSE, UniqueName("count").c_str()), second = CreateMutexA(nullptr, FALSE, nullptr);
     EXPECT_EQ(before + 2, QorOpenHandleCount());
     CloseHandle(first);
     CloseHandle(second);

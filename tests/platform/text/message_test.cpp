@@ -43,8 +43,7 @@ TEST(SystemMessages, OneLineWithItsBreakAndTheCallersBuffer)
     for (DWORD id : {0u, 2u, 5u, 87u, 122u, 32u, 0x80004005u /* E_FAIL */}) {
         std::string text = SystemText(id);
         ASSERT_GT(text.size(), 2u) << "message " << id;
-        EXPECT_EQ(text.size() - 2, text.find_first_of("\r\n")) << "message " << id;
-        EXPECT_EQ("\r\n", text.substr(text.size() - 2)) << "message " << id;
+        EXPECT_TRUE(text.find_first_of("\r\n") == text.size() - 2 && text.substr(text.size() - 2) == "\r\n") << id;
     }
     EXPECT_EQ(SystemText(ERROR_FILE_NOT_FOUND), SystemText(0x80070002)) << "HRESULT_FROM_WIN32 finds its error's text";
 
@@ -52,41 +51,32 @@ TEST(SystemMessages, OneLineWithItsBreakAndTheCallersBuffer)
     char buffer[256];
     EXPECT_EQ(text.size(), FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, text.size() + 1, nullptr));
     EXPECT_EQ(text, buffer);
-    SetLastError(0xdeadbeef);
-    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, text.size(), nullptr))
-        << "no room for the terminator";
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_TRUE(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, text.size(), nullptr) == 0u &&
+                GetLastError() == ERROR_INSUFFICIENT_BUFFER) << "no room for the terminator";
     char *allocated = buffer;
-    EXPECT_EQ(0u, FormatMessageA(kFromSystem, nullptr, 0x1234567, 0, reinterpret_cast<LPSTR>(&allocated), 0, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND), GetLastError());
-    EXPECT_EQ(nullptr, allocated);
+    EXPECT_TRUE(FormatMessageA(kFromSystem, nullptr, 0x1234567, 0, reinterpret_cast<LPSTR>(&allocated), 0, nullptr) == 0u &&
+                GetLastError() == ERROR_MR_MID_NOT_FOUND && allocated == nullptr);
 }
 
 TEST(SystemMessages, InsertsAndLineBreakHandling)
 {
     // ERROR_MR_MID_NOT_FOUND's text has two inserts: the message number (after "0x") and the file.
     std::string raw = SystemText(ERROR_MR_MID_NOT_FOUND, FORMAT_MESSAGE_IGNORE_INSERTS);
-    EXPECT_NE(std::string::npos, raw.find("0x%1")) << raw;
-    EXPECT_NE(std::string::npos, raw.find("%2")) << raw;
+    EXPECT_TRUE(raw.find("0x%1") != std::string::npos && raw.find("%2") != std::string::npos) << raw;
     const DWORD_PTR inserts[] = {reinterpret_cast<DWORD_PTR>("1234"), reinterpret_cast<DWORD_PTR>("Qor.dll")};
     char buffer[512];
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, nullptr,
                                   ERROR_MR_MID_NOT_FOUND, 0, buffer, sizeof buffer,
                                   reinterpret_cast<va_list *>(const_cast<DWORD_PTR *>(inserts)));
     std::string expanded(buffer, length);
-    EXPECT_NE(std::string::npos, expanded.find("0x1234")) << expanded;
-    EXPECT_NE(std::string::npos, expanded.find("Qor.dll")) << expanded;
-    EXPECT_EQ(std::string::npos, expanded.find('%')) << expanded;
+    EXPECT_TRUE(expanded.find("0x1234") != std::string::npos && expanded.find("Qor.dll") != std::string::npos &&
+                expanded.find('%') == std::string::npos) << expanded;
     EXPECT_EQ(expanded, FormatWithArguments(ERROR_MR_MID_NOT_FOUND, "1234", "Qor.dll"));
-    SetLastError(0xdeadbeef);
-    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_MR_MID_NOT_FOUND, 0, buffer,
-                                 sizeof buffer, nullptr))
-        << "inserts without arguments";
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_TRUE(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_MR_MID_NOT_FOUND, 0, buffer, sizeof buffer, nullptr) == 0u &&
+                GetLastError() == ERROR_INVALID_PARAMETER) << "inserts without arguments";
 
     std::string joined = SystemText(ERROR_FILE_NOT_FOUND, FORMAT_MESSAGE_MAX_WIDTH_MASK);
-    EXPECT_EQ(std::string::npos, joined.find_first_of("\r\n")) << "the width mask makes the break a space";
-    EXPECT_EQ(' ', joined.back());
+    EXPECT_TRUE(joined.find_first_of("\r\n") == std::string::npos && joined.back() == ' ') << "the width mask makes the break a space";
 }
 
 TEST(SystemMessages, PosixEnglishTextsLanguagesAndSources)
@@ -103,9 +93,7 @@ TEST(SystemMessages, PosixEnglishTextsLanguagesAndSources)
         EXPECT_EQ(text, SystemText(id)) << id;
     EXPECT_FALSE(SystemText(2, 0, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)).empty());
     EXPECT_FALSE(SystemText(2, FORMAT_MESSAGE_FROM_HMODULE).empty()) << "a module has no table: the system's answers";
-    const struct {
-        DWORD flags, language, error;
-    } refused[] = {
+    const struct { DWORD flags, language, error; } refused[] = {
         {kFromSystem, 0x0407 /* German */, ERROR_RESOURCE_LANG_NOT_FOUND},
         {FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING, 0, ERROR_CALL_NOT_IMPLEMENTED},
         {kFromSystem | FORMAT_MESSAGE_FROM_STRING, 0, ERROR_INVALID_PARAMETER},
@@ -114,13 +102,11 @@ TEST(SystemMessages, PosixEnglishTextsLanguagesAndSources)
     };
     for (const auto &row : refused) {
         char *text = nullptr;
-        EXPECT_EQ(0u, FormatMessageA(row.flags, "source", 2, row.language, reinterpret_cast<LPSTR>(&text), 0, nullptr));
-        EXPECT_EQ(row.error, GetLastError()) << row.flags;
-        EXPECT_EQ(nullptr, text);
+        EXPECT_TRUE(FormatMessageA(row.flags, "source", 2, row.language, reinterpret_cast<LPSTR>(&text), 0, nullptr) == 0u &&
+                    GetLastError() == row.error && text == nullptr) << row.flags;
     }
-    SetLastError(0);
-    EXPECT_EQ(nullptr, LocalAlloc(0x0002 /* LMEM_MOVEABLE */, 16)) << "only fixed memory exists on POSIX";
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_TRUE(LocalAlloc(0x0002 /* LMEM_MOVEABLE */, 16) == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
+        << "only fixed memory exists on POSIX";
 }
 
 #if !defined(_WIN32) // QorInjectFault is a hook of the POSIX layer: it does not compile for Windows
@@ -128,9 +114,8 @@ TEST(SystemMessages, PosixAllocationFault)
 {
     QorInjectFault("LocalAlloc", 1, ERROR_NOT_ENOUGH_MEMORY);
     char *text = reinterpret_cast<char *>(&text);
-    EXPECT_EQ(0u, FormatMessageA(kFromSystem, nullptr, 2, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), GetLastError());
-    EXPECT_EQ(nullptr, text);
+    EXPECT_TRUE(FormatMessageA(kFromSystem, nullptr, 2, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr) == 0u &&
+                GetLastError() == ERROR_NOT_ENOUGH_MEMORY && text == nullptr);
 }
 #endif
 
@@ -139,6 +124,5 @@ TEST(LocalHeap, ZeroedBlocksAndFree)
     auto *block = static_cast<unsigned char *>(LocalAlloc(LPTR, 64));
     ASSERT_NE(nullptr, block);
     EXPECT_EQ(std::string(64, '\0'), std::string(reinterpret_cast<char *>(block), 64));
-    EXPECT_EQ(nullptr, LocalFree(block)) << "LocalFree answers NULL on success";
-    EXPECT_EQ(nullptr, LocalFree(nullptr));
+    EXPECT_TRUE(LocalFree(block) == nullptr && LocalFree(nullptr) == nullptr) << "LocalFree answers NULL on success";
 }

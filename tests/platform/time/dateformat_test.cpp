@@ -12,22 +12,16 @@ namespace {
 const SYSTEMTIME kSunday{2007, 3, 3, 25, 13, 5, 7, 0}; // the weekday field is wrong on purpose: not read
 const SYSTEMTIME kMonday{2007, 3, 1, 5, 9, 5, 7, 0};
 
-// The text, or "error N" with the last error.
-std::string DateText(DWORD flags, const SYSTEMTIME &date, const char *picture, int size = 64)
+// The text of GetDateFormatA or GetTimeFormatA, or "error N" with the last error.
+std::string Text(bool time, DWORD flags, const SYSTEMTIME &when, const char *picture, int size)
 {
     char out[64] = "";
     SetLastError(0xdeadbeef);
-    int length = GetDateFormatA(LOCALE_USER_DEFAULT, flags, &date, picture, out, size);
+    int length = (time ? GetTimeFormatA : GetDateFormatA)(LOCALE_USER_DEFAULT, flags, &when, picture, out, size);
     return length > 0 ? out : "error " + std::to_string(GetLastError());
 }
-
-std::string TimeText(DWORD flags, const SYSTEMTIME &time, const char *picture, int size = 64)
-{
-    char out[64] = "";
-    SetLastError(0xdeadbeef);
-    int length = GetTimeFormatA(LOCALE_USER_DEFAULT, flags, &time, picture, out, size);
-    return length > 0 ? out : "error " + std::to_string(GetLastError());
-}
+std::string DateText(DWORD flags, const SYSTEMTIME &d, const char *picture, int size = 64) { return Text(false, flags, d, picture, size); }
+std::string TimeText(DWORD flags, const SYSTEMTIME &t, const char *picture, int size = 64) { return Text(true, flags, t, picture, size); }
 
 } // namespace
 
@@ -67,10 +61,7 @@ TEST(DateFormat, BufferSizeRule)
 
 TEST(TimeFormat, FormsPicturesAndLeftOutParts)
 {
-    static const struct {
-        DWORD flags;
-        const char *picture, *expected;
-    } kRows[] = {
+    static const struct { DWORD flags; const char *picture, *expected; } kRows[] = {
         {0, nullptr, "1:05:07 PM"}, {TIME_NOMINUTESORSECONDS, nullptr, "1 PM"}, {TIME_NOSECONDS, nullptr, "1:05 PM"},
         {TIME_NOTIMEMARKER, nullptr, "1:05:07"}, // the blank before the marker goes with it
         {TIME_FORCE24HOURFORMAT, nullptr, "13:05:07 PM"}, {TIME_FORCE24HOURFORMAT | TIME_NOTIMEMARKER, nullptr, "13:05:07"},

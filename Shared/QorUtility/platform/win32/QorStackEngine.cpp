@@ -1,12 +1,13 @@
 // QorStackEngine.cpp: the stack dump's symbol engine on Windows: image help ("imagehlp.dll") loaded by
-// name at run time with its 64-bit entry points, the thread's context, and the modules from the tool
-// help snapshot of kernel32. Names that image help leaves decorated the C++ way are demangled here.
+// name at run time with its 64-bit entry points, the thread's context, and the modules of
+// QorModuleList. Names that image help leaves decorated the C++ way are demangled here.
 #include "QorStackEngine.h"
+
+#include "QorModuleList.h"
 
 #include <cstdlib>
 #include <cxxabi.h>
 #include <dbghelp.h>
-#include <tlhelp32.h>
 
 namespace {
 
@@ -92,18 +93,9 @@ public:
         return m_initialized;
     }
 
-    std::vector<qor::platform::StackModule> Modules(std::string &, bool) override
+    std::vector<qor::platform::StackModule> Modules(std::string &report, bool verbose) override
     {
-        std::vector<qor::platform::StackModule> modules;
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId());
-        if (snapshot == INVALID_HANDLE_VALUE)
-            return modules;
-        MODULEENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry))
-            modules.push_back({entry.szExePath, entry.szModule, (uint64_t)(ULONG_PTR)entry.modBaseAddr, entry.modBaseSize});
-        CloseHandle(snapshot);
-        return modules;
+        return qor::platform::ListProcessModules(report, verbose);
     }
 
     bool LoadSymbols(const qor::platform::StackModule &module) override

@@ -81,8 +81,13 @@ int _open(const char *filename, int oflag, ...)
     if (FaultFires("_open"))
         return FailInjected();
     int fd = RetryAfterSignal([&] { return open(filename, PosixOpenFlags(oflag), mode); });
-    if (fd < 0)
-        errno = WindowsErrno(errno);
+    if (fd < 0) {
+        struct stat details;
+        // Creating a name that ends in '/' fails with EISDIR on Linux even when nothing is there;
+        // Windows finds no such path.
+        bool missing = errno == EISDIR && (oflag & _O_CREAT) && stat(filename, &details) != 0;
+        errno = missing ? ENOENT : WindowsErrno(errno);
+    }
     return fd;
 }
 

@@ -1,0 +1,177 @@
+#!/usr/bin/env python3
+"""ZIP archives of the benchmark corpus: create and extract times of `qor zip` against the tools a user
+would otherwise pick, all in the same run, plus archive sizes.
+
+Usage: bench/zip_corpus.py [--qor build/posix/bin/qor] [--engine build/posix/bin/alzip_driver]
+                           [--rounds 3] [--cache DIR] [--only TOOL,...]
+
+The corpus (../shared/bench/make-corpus.py, about 73 MB) is built once into the cache folder
+(default ${XDG_CACHE_HOME:-~/.cache}/qorutil-zipbench) and its manifest hash printed, so that figures
+from two machines can be told apart. Each round runs every tool once, create then extract, in an order
+that rotates from round to round; the best of the rounds is kept for wall time and for CPU time (user +
+system of the child, which stays steady when other work shares the machine). Every extraction is
+checked against the corpus manifest. Peers: Info-ZIP zip -6 / unzip, libzip (bench/libzip_driver.c,
+deflate level 6), 7-Zip on one thread, bsdtar, Python's zipfile (level 6). Ours: `qor zip` when the tool has it, and the engine's own jobs
+(bench/alzip_driver.cpp over ALZipArchive).
+"""
+import argparse, hashlib, os, shutil, subprocess, sys, time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+MAKE_CORPUS = os.path.join(HERE, "..", "..", "shared", "bench", "make-corpus.py")
+
+PYTHON_CREATE = """
+import os, sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED, compresslevel=6) as archive:
+    for folder, folders, files in os.walk("."):
+        folders.sort()
+        for name in folders + sorted(files):
+            path = os.path.join(folder, name)[2:]
+            archive.write(path, path)
+"""
+PYTHON_EXTRACT = "import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])"
+
+
+def tools(qor, driver, engine):
+    """name -> (create argv, extract argv); ARCHIVE and OUT are filled in, create runs in the corpus."""
+    return {
+        "qor": ([qor, "zip", "create", "--recurse", "ARCHIVE", "*"], [qor, "zip", "extract", "ARCHIVE", "OUT"]),
+        "ALZipArchive": ([engine, "create", "ARCHIVE", "."], [engine, "extract", "ARCHIVE", "OUT"]),
+        "zip -6": (["zip", "-6", "-r", "-q", "ARCHIVE", "."], ["unzip", "-q", "ARCHIVE", "-d", "OUT"]),
+        "libzip": ([driver, "create", "ARCHIVE", "."], [driver, "extract", "ARCHIVE", "OUT"]),
+        "7z -mmt=1": (["7z", "a", "-tzip", "-mx=6", "-mmt=1", "-bd", "-bso0", "ARCHIVE", "."],
+                      ["7z", "x", "-mmt=1", "-bd", "-bso0", "-y", "-oOUT", "ARCHIVE"]),
+        "bsdtar": (["bsdtar", "--format", "zip", "-cf", "ARCHIVE", "."], ["bsdtar", "-xf", "ARCHIVE", "-C", "OUT"]),
+        "python zipfile": ([sys.executable, "-c", PYTHON_CREATE, "ARCHIVE"],
+                           [sys.executable, "-c", PYTHON_EXTRACT, "ARCHIVE", "OUT"]),
+    }
+
+
+def ensure_corpus(cache):
+    corpus, manifest = os.path.join(cache, "corpus"), os.path.join(cache, "corpus-manifest.txt")
+    if not (os.path.isdir(corpus) and os.path.isfile(manifest)):
+        os.makedirs(cache, exist_ok=True)
+        subprocess.run([sys.executable, MAKE_CORPUS, corpus], check=True)
+    with open(manifest, "rb") as f:
+        text = f.read()
+    rows = [line.split(" ", 2) for line in text.decode().splitlines()]
+    print("corpus: %s, %d files, %d bytes, manifest_sha256=%s" % (
+        corpus, len(rows), sum(int(r[0]) for r in rows), hashlib.sha256(text).hexdigest()))
+    return corpus, rows
+
+
+def ensure_driver(cache):
+    source, driver = os.path.join(HERE, "libzip_driver.c"), os.path.join(cache, "libzip_driver")
+    if not os.path.exists(driver) or os.path.getmtime(driver) < os.path.getmtime(source):
+        subprocess.run(["cc", "-O2", "-o", driver, source, "-lzip"], check=True)
+    return driver
+
+
+def warm(corpus):
+    for folder, _, files in os.walk(corpus):
+        for name in files:
+            with open(os.path.join(folder, name), "rb") as f:
+                while f.read(1 << 20):
+                    pass
+
+
+def run(argv, cwd):
+    """Runs argv; answers (wall seconds, child CPU seconds)."""
+    start = time.perf_counter()
+    child = subprocess.Popen(argv, cwd=cwd, stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(child.pid, 0)
+    wall = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit("zip_corpus: %s failed with status %d" % (argv[0], os.waitstatus_to_exitcode(status)))
+    return wall, usage.ru_utime + usage.ru_stime
+
+
+def check_extraction(out, rows, name):
+    wrong = []
+    for size, digest, path in rows:
+        try:
+            with open(os.path.join(out, path), "rb") as f:
+                data = f.read()
+        except OSError:
+            data = None
+        if data is None or len(data) != int(size) or hashlib.md5(data).hexdigest() != digest:
+            wrong.append(path)
+    if wrong:
+        print("%s: %d of %d files missing or different after extraction: %s" % (
+            name, len(wrong), len(rows), ", ".join(wrong[:5])))
+
+
+def fill(argv, archive, out):
+    return [a.replace("ARCHIVE", archive).replace("OUT", out) for a in argv]
+
+
+def measure(selected, corpus, rows, scratch, rounds):
+    best = {name: [float("inf")] * 4 for name in selected}
+    sizes = {}
+    names = list(selected)
+    for round_number in range(rounds):
+        order = names[round_number % len(names):] + names[:round_number % len(names)]
+        for name in order:
+            create, extract = selected[name]
+            archive, out = os.path.join(scratch, "a.zip"), os.path.join(scratch, "out")
+            for leftover in (archive, out):
+                shutil.rmtree(leftover, ignore_errors=True) if os.path.isdir(leftover) else \
+                    os.path.exists(leftover) and os.remove(leftover)
+            os.makedirs(out)
+            figures = run(fill(create, archive, out), corpus) + run(fill(extract, archive, out), scratch)
+            best[name] = [min(a, b) for a, b in zip(best[name], figures)]
+            sizes[name] = os.path.getsize(archive)
+            if round_number == 0:
+                check_extraction(out, rows, name)
+    return best, sizes
+
+
+OURS = ("qor", "ALZipArchive")
+
+
+def report(best, sizes):
+    print("\n| tool | create s (wall) | create s (CPU) | extract s (wall) | extract s (CPU) | archive bytes |")
+    print("|---|---:|---:|---:|---:|---:|")
+    for name, (cw, cc, ew, ec) in best.items():
+        print("| %s | %.2f | %.2f | %.2f | %.2f | %s |" % (name, cw, cc, ew, ec, format(sizes[name], ",")))
+    for ours in (name for name in OURS if name in best):
+        print("\n| %s / peer | create (wall) | create (CPU) | extract (wall) | extract (CPU) | size |" % ours)
+        print("|---|---:|---:|---:|---:|---:|")
+        for name, figures in best.items():
+            if name not in OURS:
+                ratios = [o / p for o, p in zip(best[ours], figures)] + [sizes[ours] / sizes[name]]
+                print("| %s | %.2f | %.2f | %.2f | %.2f | %.3f |" % (name, *ratios))
+
+
+def has_zip_command(qor):
+    return os.path.exists(qor) and subprocess.run([qor, "zip", "--help"], stdout=subprocess.DEVNULL,
+                                                  stderr=subprocess.DEVNULL).returncode == 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    build = os.path.join(HERE, "..", "build", "posix", "bin")
+    parser.add_argument("--qor", default=os.path.join(build, "qor"))
+    parser.add_argument("--engine", default=os.path.join(build, "alzip_driver"))
+    parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--cache", default=os.path.join(
+        os.environ.get("XDG_CACHE_HOME", os.path.expanduser("~/.cache")), "qorutil-zipbench"))
+    parser.add_argument("--only", help="comma-separated tool names (default: all)")
+    args = parser.parse_args()
+    corpus, rows = ensure_corpus(os.path.abspath(args.cache))
+    qor = os.path.abspath(args.qor)
+    all_tools = tools(qor, ensure_driver(os.path.abspath(args.cache)), os.path.abspath(args.engine))
+    chosen = args.only.split(",") if args.only else [
+        name for name in all_tools if name != "qor" or has_zip_command(qor)]
+    unknown = [name for name in chosen if name not in all_tools]
+    if unknown:
+        sys.exit("zip_corpus: unknown tool %s (known: %s)" % (", ".join(unknown), ", ".join(all_tools)))
+    warm(corpus)
+    scratch = os.path.join(os.path.abspath(args.cache), "scratch")
+    print("load average before: %.1f %.1f %.1f" % os.getloadavg())
+    best, sizes = measure({name: all_tools[name] for name in chosen}, corpus, rows, scratch, args.rounds)
+    print("load average after: %.1f %.1f %.1f" % os.getloadavg())
+    report(best, sizes)
+
+
+if __name__ == "__main__":
+    main()

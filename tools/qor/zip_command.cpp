@@ -1,0 +1,296 @@
+// zip_command.cpp: `qor zip list|info|test|extract|create`: ZIP files listed with sizes, ratios, dates
+// and CRCs, summed up, checked, extracted and created through the library's ZIP class and the archive
+// engine under it, with a progress bar on a terminal.
+#include "QorToolCommand.h"
+#include "zip_progress.h"
+#include "zip_test_storage.h"
+
+#include "ALArchive.h"
+#include "ALDirRecord.h"
+#include "ALStorage.h"
+#include "QorZipUtil.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+namespace qor::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ZipOptions {
+    std::string archive;
+    std::vector<std::string> items; // members to extract, or files and patterns to add
+    std::string folder = ".";
+    bool stripPaths = false;
+};
+
+// A path made absolute against the current folder, which extraction changes while it works.
+std::string Absolute(const std::string &path)
+{
+    std::error_code error;
+    const fs::path absolute = fs::absolute(fs::u8path(path), error);
+    if (error)
+        throw UsageError(Echo(path) + ": " + error.message());
+    return absolute.lexically_normal().u8string();
+}
+
+// The archive engine's reason for a directory that cannot be read.
+std::string DirectoryFailure(const std::string &archive)
+{
+    ALZipArchive zip(archive.c_str());
+    ALEntryList list;
+    zip.ReadDirectory(list);
+    return zip.mStatus.GetStatusDetail();
+}
+
+struct RecordsDeleter {
+    void operator()(ALDirRecord *records) const { ALFreeDirRecords(records); }
+};
+using Records = std::unique_ptr<ALDirRecord, RecordsDeleter>;
+
+Records ReadRecords(const std::string &archive, int &count)
+{
+    int status = 0;
+    Records records(ALReadDirRecords(archive.c_str(), &count, &status));
+    if (!records)
+        throw CommandError(Echo(archive) + ": " + DirectoryFailure(archive));
+    return records;
+}
+
+const char *MethodName(const ALDirRecord &record)
+{
+    static const char *const kDeflate[] = {"Defl:N", "Defl:X", "Defl:F", "Defl:S"};
+    return record.cLevel == 0 ? "Stored" : record.cLevel <= 4 ? kDeflate[record.cLevel - 1] : "Defl:?";
+}
+
+int Ratio(unsigned long long size, unsigned long long compressed)
+{
+    return size == 0 ? 0 : static_cast<int>((static_cast<long long>(size) - static_cast<long long>(compressed)) * 100 /
+                                            static_cast<long long>(size));
+}
+
+void ListArchive(const ZipOptions &options)
+{
+    int count = 0;
+    const Records records = ReadRecords(options.archive, count);
+    std::printf("  Length  Method       Size  Ratio  Date       Time   CRC-32    Name\n"
+                "--------  ------  ---------  -----  ---------- -----  --------  ----\n");
+    unsigned long long totalSize = 0, totalCompressed = 0;
+    for (int i = 0; i < count; ++i) {
+        const ALDirRecord &r = records.get()[i];
+        const auto size = static_cast<DWORD>(r.lSize), compressed = static_cast<DWORD>(r.lCompressedSize);
+        std::printf("%8lu  %-6s  %9lu  %4d%%  %04d-%02d-%02d %02d:%02d  %08lx  %s%s\n", (unsigned long)size,
+                    MethodName(r), (unsigned long)compressed, Ratio(size, compressed), r.sYear, r.sMonth, r.sDay,
+                    r.sHour, r.sMinute, (unsigned long)(~r.ulCrc32 & 0xFFFFFFFFu), r.szName,
+                    r.sEncrypted != 0 ? " (encrypted)" : "");
+        totalSize += size;
+        totalCompressed += compressed;
+    }
+    std::printf("--------          ---------  -----                              ----\n"
+                "%8llu          %9llu  %4d%%                              %d file%s\n",
+                totalSize, totalCompressed, Ratio(totalSize, totalCompressed), count, count == 1 ? "" : "s");
+}
+
+void ShowInfo(const ZipOptions &options)
+{
+    int count = 0;
+    const Records records = ReadRecords(options.archive, count);
+    CQorString first, info;
+    if (FAILED(CQorZipFile(options.archive.c_str()).GetZIPInfo(first, info)))
+        throw CommandError(Echo(options.archive) + ": the archive has no members");
+    std::printf("%s\n", (const char *)info);
+    const char *comment = records.get()[count].szComment;
+    if (comment != nullptr && *comment != '\0')
+        std::printf("Comment: %s\n", comment);
+}
+
+// Every member's data inflated into a storage that keeps nothing, so that its CRC is checked.
+void TestArchive(const ZipOptions &options)
+{
+    ALPrototypeSet prototypes{DiscardingStorage()};
+    prototypes.Add(ALInflateDecompressor()).Add(ALCopyDecompressor());
+    ZipProgress progress;
+    ALCallbackMonitor monitor(progress.Callback());
+    ALEntryList list(&monitor, prototypes);
+    ALZipArchive zip(options.archive.c_str());
+    if (zip.ReadDirectory(list) < 0)
+        throw CommandError(Echo(options.archive) + ": " + zip.mStatus.GetStatusDetail());
+    std::vector<std::string> names;
+    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry)) {
+        names.push_back(entry->GetStorage()->mName.GetName());
+        entry->GetStorage()->mName = "member"; // nothing is written, so no stored name needs checking
+        if (entry->IsEncrypted())
+            entry->ClearMark();
+    }
+    zip.Extract(list);
+    progress.Finish();
+    size_t failed = 0, index = 0;
+    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry), ++index) {
+        const ALErrorStatus &status = entry->GetStorage()->mStatus;
+        const char *verdict = entry->IsEncrypted() ? "skipped (encrypted)" : status < 0 ? status.GetStatusDetail() : "OK";
+        failed += status < 0 ? 1 : 0;
+        std::printf("    testing: %-40s %s\n", names[index].c_str(), verdict);
+    }
+    if (failed > 0 || zip.mStatus < 0)
+        throw CommandError(Echo(options.archive) + ": " +
+                           (failed > 0 ? std::to_string(failed) + " of " + std::to_string(names.size()) +
+                                             " members failed the test"
+                                       : zip.mStatus.GetStatusDetail()));
+    std::printf("No errors detected in compressed data of %s.\n", options.archive.c_str());
+}
+
+// Marks the members that match one of the patterns (all when there are none); answers how many.
+int MarkMembers(ALDirRecord *records, int count, const std::vector<std::string> &patterns)
+{
+    int marked = 0;
+    std::vector<bool> used(patterns.size());
+    for (int i = 0; i < count; ++i) {
+        ALDirRecord &record = records[i];
+        bool match = patterns.empty();
+        for (size_t p = 0; p < patterns.size(); ++p)
+            if (ALNameString(record.szName, AL_CASE_MIXED).WildCardMatch(patterns[p].c_str()))
+                match = used[p] = true;
+        record.sMark = match && record.sEncrypted == 0 ? 1 : 0;
+        marked += record.sMark;
+        if (match && record.sEncrypted != 0)
+            std::cerr << "qor zip: skipping " << Echo(record.szName) << ": encrypted\n";
+    }
+    for (size_t p = 0; p < patterns.size(); ++p)
+        if (!used[p])
+            throw CommandError(Echo(patterns[p]) + ": no member matches");
+    return marked;
+}
+
+void ExtractArchive(ZipOptions options)
+{
+    options.archive = Absolute(options.archive);
+    options.folder = Absolute(options.folder);
+    std::error_code error;
+    fs::create_directories(fs::u8path(options.folder), error);
+    if (error)
+        throw CommandError(Echo(options.folder) + ": " + error.message());
+    int count = 0;
+    const Records records = ReadRecords(options.archive, count);
+    const int marked = MarkMembers(records.get(), count, options.items);
+    const fs::path previous = fs::current_path();
+    fs::current_path(fs::u8path(options.folder), error);
+    if (error)
+        throw CommandError(Echo(options.folder) + ": " + error.message());
+    ZipProgress progress;
+    const int result = ALExtractDirRecords(records.get(), options.stripPaths ? 1 : 0, progress.Callback());
+    progress.Finish();
+    fs::current_path(previous, error);
+    if (result < 0)
+        throw CommandError(Echo(options.archive) + ": " + records.get()[count].pArchive->mStatus.GetStatusDetail());
+    std::printf("extracted %d of %d members to %s\n", marked, count, options.folder.c_str());
+}
+
+// Adds the files of a folder and its subfolders, in name order.
+void AddFolder(ALEntryList &list, const fs::path &folder)
+{
+    std::vector<fs::path> files;
+    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    const ALPrototypeSet &prototypes = list.GetPrototypes();
+    for (const fs::path &file : files)
+        new ALEntry(list, prototypes.CreateStorage(file.u8string().c_str(), AL_STORAGE_ANY),
+                    prototypes.CreateCompressor(AL_ENGINE_ANY), nullptr);
+}
+
+void AddItem(ALEntryList &list, const std::string &item)
+{
+    std::error_code error;
+    if (fs::is_directory(fs::u8path(item), error)) {
+        AddFolder(list, fs::u8path(item));
+        return;
+    }
+    if (item.find('"') != std::string::npos || item.size() > 257)
+        throw UsageError(Echo(item) + ": a name holding '\"' or longer than 257 characters cannot be added");
+    if (list.AddWildCardFiles(("\"" + item + "\"").c_str(), false) == 0)
+        throw CommandError(Echo(item) + ": no such file");
+}
+
+// The archive never packs an older version of itself.
+void UnmarkArchiveItself(ALEntryList &list, const std::string &archive)
+{
+    std::error_code error;
+    if (!fs::exists(fs::u8path(archive), error))
+        return;
+    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry))
+        if (fs::equivalent(fs::u8path(entry->GetStorage()->mName.GetName()), fs::u8path(archive), error))
+            entry->ClearMark();
+}
+
+void CreateArchive(const ZipOptions &options)
+{
+    const std::string temporary = options.archive + ".qor-partial";
+    ALPrototypeSet prototypes{ALFileStorage("")};
+    prototypes.Add(ALDeflateCompressor(6, 15, 8)).Add(ALCopyCompressor());
+    ZipProgress progress;
+    ALCallbackMonitor monitor(progress.Callback());
+    ALEntryList list(&monitor, prototypes);
+    for (const std::string &item : options.items)
+        AddItem(list, item);
+    UnmarkArchiveItself(list, options.archive);
+    list.UnmarkDuplicates(list, nullptr);
+    list.SetStoreWithoutPath(options.stripPaths);
+    ALZipArchive zip(temporary.c_str());
+    const int written = zip.Create(list);
+    progress.Finish();
+    std::error_code error;
+    if (written >= 0)
+        fs::rename(fs::u8path(temporary), fs::u8path(options.archive), error);
+    if (written < 0 || error) {
+        fs::remove(fs::u8path(temporary), error);
+        throw CommandError(Echo(options.archive) + ": " + (written < 0 ? zip.mStatus.GetStatusDetail() : error.message()));
+    }
+    std::printf("added %d files to %s\n", written, options.archive.c_str());
+}
+
+} // namespace
+
+void AddZipCommand(CLI::App &app)
+{
+    CLI::App *zip = app.add_subcommand("zip", "List, test, extract and create ZIP archives");
+    zip->require_subcommand(1);
+    auto options = std::make_shared<ZipOptions>();
+    auto addArchive = [&](CLI::App *command) {
+        command->add_option("archive", options->archive, "The ZIP file")->required();
+    };
+    CLI::App *list = zip->add_subcommand("list", "Members with sizes, method, ratio, date, time and CRC-32");
+    addArchive(list);
+    list->callback([options] { ListArchive(*options); });
+    CLI::App *info = zip->add_subcommand("info", "Member count, total size, compression and the archive comment");
+    addArchive(info);
+    info->callback([options] { ShowInfo(*options); });
+    CLI::App *test = zip->add_subcommand("test", "Check every member's data against its CRC-32, writing nothing");
+    addArchive(test);
+    test->callback([options] { TestArchive(*options); });
+    CLI::App *extract = zip->add_subcommand("extract", "Extract all members, or those matching the patterns");
+    addArchive(extract);
+    extract->add_option("members", options->items, "Member names or patterns (* ? [a-z]); none: all");
+    extract->add_option("-d,--folder", options->folder, "Folder to extract into (made when missing); default: .");
+    extract->add_flag("-j,--strip-paths", options->stripPaths, "Write members under their bare names");
+    extract->footer("Existing files are overwritten. Members whose names lead outside the folder are not written.\n"
+                    "Example:\n  qor zip extract backup.zip -d restore 'docs/*.txt'");
+    extract->callback([options] { ExtractArchive(*options); });
+    CLI::App *create = zip->add_subcommand("create", "Write a new archive of files, patterns and folders");
+    addArchive(create);
+    create->add_option("files", options->items, "Files, patterns (* ?) and folders (taken whole)")->required();
+    create->add_flag("-j,--strip-paths", options->stripPaths, "Store bare file names, without their folders");
+    create->footer("Every file is deflated at level 6 and stored once. The archive is written under a temporary\n"
+                   "name and replaces ARCHIVE only when complete.\nExample:\n  qor zip create backup.zip docs '*.txt'");
+    create->callback([options] { CreateArchive(*options); });
+    zip->footer("Exit status: 0 on success, 1 when the archive cannot be read or written or a member fails,\n"
+                "2 for bad input.");
+}
+
+} // namespace qor::tool
