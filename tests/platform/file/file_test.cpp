@@ -112,6 +112,7 @@ TEST(File, FilePointerEndOfFileAndSizeAtTheirEdges)
               SetFilePointer(file, -3, nullptr, FILE_END), SetFilePointer(file, -2, nullptr, FILE_CURRENT)}));
     // Before the start: refused, the pointer stays.
     EXPECT_EQ("error 131", Outcome(SetFilePointer(file, -6, nullptr, FILE_CURRENT) != INVALID_SET_FILE_POINTER));
+    EXPECT_EQ("error 131", Outcome(SetFilePointer(file, -11, nullptr, FILE_END) != INVALID_SET_FILE_POINTER));
     EXPECT_EQ(5u, SetFilePointer(file, 0, nullptr, FILE_CURRENT));
     EXPECT_EQ("error 87", Outcome(SetFilePointer(file, 0, nullptr, 3) != INVALID_SET_FILE_POINTER));
 
@@ -123,6 +124,9 @@ TEST(File, FilePointerEndOfFileAndSizeAtTheirEdges)
     SetLastError(0xdeadbeef);
     EXPECT_EQ(0xFFFFFFFFu, SetFilePointer(file, -1, &low, FILE_BEGIN));
     EXPECT_TRUE(GetLastError() == NO_ERROR && high == 1 && back == 1 && low == 0);
+    // Past 32 bits without a high part: refused, the pointer stays.
+    EXPECT_EQ("error 87", Outcome(SetFilePointer(file, 1, nullptr, FILE_CURRENT) != INVALID_SET_FILE_POINTER));
+    EXPECT_EQ(0xFFFFFFFFu, SetFilePointer(file, 0, &low, FILE_CURRENT));
 
     // Beyond the end, the file grows only when the end is set there.
     EXPECT_EQ(20u, SetFilePointer(file, 20, nullptr, FILE_BEGIN));

@@ -245,6 +245,24 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     return TRUE;
 }
 
+namespace {
+
+// Moves the pointer with one seek, which returns the new position; -1 (last error set) when the move
+// is refused. A refused seek leaves the pointer, so a position before the start moves nothing.
+int64_t MovePointer(int fd, int64_t distance, DWORD method)
+{
+    const int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : SEEK_END;
+    off_t target = lseek(fd, distance, whence);
+    if (target < 0) {
+        // A move back can be refused only for a position before the start.
+        SetLastError(errno == EINVAL && distance < 0 ? ERROR_NEGATIVE_SEEK : Win32ErrorFromErrno(errno));
+        return -1;
+    }
+    return target;
+}
+
+} // namespace
+
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod)
 {
     if (FaultFires("SetFilePointer"))
@@ -260,19 +278,14 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
     int64_t distance = lpDistanceToMoveHigh == nullptr
                            ? (int64_t)lDistanceToMove
                            : (int64_t)(((uint64_t)(uint32_t)*lpDistanceToMoveHigh << 32) | (uint32_t)lDistanceToMove);
-    off_t origin = dwMoveMethod == FILE_BEGIN ? 0 : lseek(file->Descriptor(), 0, dwMoveMethod == FILE_CURRENT ? SEEK_CUR : SEEK_END);
-    int64_t target = 0;
-    if (origin < 0 || __builtin_add_overflow((int64_t)origin, distance, &target)) {
-        SetLastError(origin < 0 ? Win32ErrorFromErrno(errno) : ERROR_INVALID_PARAMETER);
+    int64_t target = MovePointer(file->Descriptor(), distance, dwMoveMethod);
+    if (target < 0)
         return INVALID_SET_FILE_POINTER;
-    }
-    if (target < 0 || (lpDistanceToMoveHigh == nullptr && target > (int64_t)0xFFFFFFFF)) {
-        // A position that cannot be returned in 32 bits is refused and the pointer stays.
-        SetLastError(target < 0 ? ERROR_NEGATIVE_SEEK : ERROR_INVALID_PARAMETER);
-        return INVALID_SET_FILE_POINTER;
-    }
-    if (lseek(file->Descriptor(), target, SEEK_SET) < 0) {
-        SetLastError(Win32ErrorFromErrno(errno));
+    if (lpDistanceToMoveHigh == nullptr && target > (int64_t)0xFFFFFFFF) {
+        // A position that cannot be returned in 32 bits is refused, and the pointer goes back to where
+        // the move started: where it was, or the end of the file.
+        lseek(file->Descriptor(), target - distance, SEEK_SET);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_SET_FILE_POINTER;
     }
     if (lpDistanceToMoveHigh != nullptr)
