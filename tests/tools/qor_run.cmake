@@ -14,3 +14,14 @@ function(qor_run status_var out_var err_var)
   set(${out_var} "${out}" PARENT_SCOPE)
   set(${err_var} "${err}" PARENT_SCOPE)
 endfunction()
+
+# expect_run(STATUS ARGS...): qor_run that stops the test unless the exit status is STATUS; leaves the
+# output in `out` and `err`.
+function(expect_run expected_status)
+  qor_run(status out err ${ARGN})
+  if(NOT status EQUAL expected_status)
+    message(FATAL_ERROR "qor ${ARGN}: exit ${status} (expected ${expected_status})\n${out}${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()

@@ -1,7 +1,6 @@
 // oleaut_test.cpp: automation strings keep the Windows layout: a 32-bit byte count before the
 // characters, a terminator after them, embedded NULs allowed, room without input left for the caller.
 #include "QorPlatform.h"
-#include "QorKnownDifference.h"
 #include "QorWideText.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +17,7 @@ TEST(Bstr, LengthPrefixedTerminatedAndNullable)
         ASSERT_NE(nullptr, text) << row.length;
         uint32_t prefix;
         std::memcpy(&prefix, reinterpret_cast<const char *>(text) - sizeof prefix, sizeof prefix);
-        // The length, not the first NUL, ends the string; its byte count sits just before the characters;
-        // it is terminated even where the characters are the caller's to fill.
+        // The length ends it (not a NUL), its byte count precedes it, a NUL follows it even when unfilled.
         EXPECT_TRUE(SysStringLen(text) == row.length && SysStringByteLen(text) == 2 * row.length &&
                     prefix == 2 * row.length && text[row.length] == 0) << row.length;
         EXPECT_TRUE(row.input == nullptr || std::memcmp(row.input, text, 2 * row.length) == 0);
