@@ -1,6 +1,7 @@
 // file_test.cpp: CreateFileA's dispositions and last errors, reads and writes with their byte counts, the file
 // pointer, end of file and size at their edges, attributes and DeleteFileA.
 #include "QorPlatform.h"
+#include "QorKnownDifference.h"
 #include "QorTestFiles.h"
 
 #include <gtest/gtest.h>
@@ -125,8 +126,9 @@ TEST(File, FilePointerEndOfFileAndSizeAtTheirEdges)
     EXPECT_EQ(0xFFFFFFFFu, SetFilePointer(file, -1, &low, FILE_BEGIN));
     EXPECT_TRUE(GetLastError() == NO_ERROR && high == 1 && back == 1 && low == 0);
     // Past 32 bits without a high part: refused, the pointer stays.
-    EXPECT_EQ("error 87", Outcome(SetFilePointer(file, 1, nullptr, FILE_CURRENT) != INVALID_SET_FILE_POINTER));
-    EXPECT_EQ(0xFFFFFFFFu, SetFilePointer(file, 0, &low, FILE_CURRENT));
+    QOR_EXPECT_BROKEN_ON_WINE(Outcome(SetFilePointer(file, 1, nullptr, FILE_CURRENT) != INVALID_SET_FILE_POINTER) == "error 87" &&
+                                  SetFilePointer(file, 0, &low, FILE_CURRENT) == 0xFFFFFFFFu,
+                              "Wine moves the pointer there and answers its low part");
 
     // Beyond the end, the file grows only when the end is set there.
     EXPECT_EQ(20u, SetFilePointer(file, 20, nullptr, FILE_BEGIN));
