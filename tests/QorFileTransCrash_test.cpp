@@ -12,7 +12,6 @@
 #endif
 
 #include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -39,10 +38,8 @@ void StartTransaction(CQorFileTrans &file)
     ASSERT_EQ(S_OK, file.Open(DataPath().c_str()));
     ASSERT_EQ(S_OK, file.BeginTrans());
     DWORD done = 0;
-    for (auto [offset, length] : {std::pair<DWORD, DWORD>{100, 30}, {10, 20}, {290, 40}}) {
-        file.Seek((LONG)offset, FILE_BEGIN);
-        ASSERT_EQ(S_OK, file.Write(kNew.data() + offset, length, &done));
-    }
+    for (auto [offset, length] : {std::pair<DWORD, DWORD>{100, 30}, {10, 20}, {290, 40}})
+        ASSERT_TRUE(file.Seek((LONG)offset, FILE_BEGIN) == S_OK && file.Write(kNew.data() + offset, length, &done) == S_OK);
 }
 
 std::string Le32(DWORD value) { return std::string{(char)value, (char)(value >> 8), (char)(value >> 16), (char)(value >> 24)}; }
@@ -87,34 +84,27 @@ void AtEveryCall(bool recovery, const std::function<void(unsigned)> &arm, const 
 } // namespace
 #endif
 
-TEST(QorFileTransCrash, EveryFailingPlatformCallLeavesOldOrNewBytes)
+TEST(QorFileTransCrash, EveryFailingPlatformCallAndPowerLossLeavesOldOrNewBytes)
 {
-    QOR_POSIX_ONLY("faults are injected through the POSIX layer's hooks");
+    QOR_POSIX_ONLY("failures and the power loss are injected through the POSIX layer's hooks");
 #if !defined(_WIN32)
     // ERROR_SUCCESS: a short write without an error
     struct { const char *function; DWORD error; } rows[] = {{"CreateFileA", ERROR_ACCESS_DENIED},
         {"WriteFile", ERROR_DISK_FULL}, {"WriteFile", ERROR_SUCCESS}, {"SetFilePointer", ERROR_INVALID_PARAMETER},
         {"ReadFile", ERROR_READ_FAULT}, {"FlushFileBuffers", ERROR_WRITE_FAULT}, {"SetEndOfFile", ERROR_DISK_FULL},
         {"DeleteFileA", ERROR_ACCESS_DENIED}};
-    for (const auto &row : rows)
-        for (bool recovery : {false, true})
+    for (bool recovery : {false, true}) {
+        std::string phase = recovery ? "recovery, " : "commit, ";
+        for (const auto &row : rows)
             AtEveryCall(
                 recovery, [&](unsigned nth) { QorInjectFault(row.function, nth, row.error); },
                 [&](unsigned) { bool fired = !QorFaultArmed(row.function); return QorClearFaults(), fired; },
-                std::string(recovery ? "recovery, " : "commit, ") + row.function + " " + std::to_string(row.error));
-#endif
-}
-
-TEST(QorFileTransCrash, PowerLossAtEveryCallOfCommitAndRecovery)
-{
-    QOR_POSIX_ONLY("the power loss is simulated by the POSIX layer");
-#if !defined(_WIN32)
-    for (QOR_POWER_LOSS loss : {QOR_POWER_LOSS_DROP, QOR_POWER_LOSS_KEEP, QOR_POWER_LOSS_TEAR, QOR_POWER_LOSS_SCATTER})
-        for (bool recovery : {false, true})
+                phase + row.function + " " + std::to_string(row.error));
+        for (QOR_POWER_LOSS loss : {QOR_POWER_LOSS_DROP, QOR_POWER_LOSS_KEEP, QOR_POWER_LOSS_TEAR, QOR_POWER_LOSS_SCATTER})
             AtEveryCall(
                 recovery, [&](unsigned nth) { QorPowerLossStart(nth, loss); },
-                [](unsigned nth) { return QorPowerLossStop() >= nth; },
-                std::string(recovery ? "recovery" : "commit") + ", loss " + std::to_string(loss));
+                [](unsigned nth) { return QorPowerLossStop() >= nth; }, phase + "loss " + std::to_string(loss));
+    }
 #endif
 }
 

@@ -40,27 +40,19 @@ struct ProbedFile : CQorFileTrans {
     bool m_failFlush = false;
 };
 
-std::string Digits(size_t count)
-{
-    std::string bytes;
-    while (bytes.size() < count)
-        bytes += "0123456789";
-    return bytes.substr(0, count);
-}
+std::string Digits(size_t count) { std::string bytes; for (size_t i = 0; i < count; ++i) bytes += (char)('0' + i % 10); return bytes; }
 
 void WriteAt(CQorFileTrans &file, DWORD offset, const std::string &bytes)
 {
     DWORD done = 0;
-    file.Seek((LONG)offset, FILE_BEGIN);
-    file.Write(bytes.data(), (DWORD)bytes.size(), &done);
+    file.Seek((LONG)offset, FILE_BEGIN), file.Write(bytes.data(), (DWORD)bytes.size(), &done);
 }
 
 std::string ReadAt(CQorFileTrans &file, DWORD offset, DWORD count, HRESULT *result)
 {
     std::string bytes(count, '?');
     DWORD done = 0;
-    file.Seek((LONG)offset, FILE_BEGIN);
-    *result = file.Read(&bytes[0], count, &done);
+    file.Seek((LONG)offset, FILE_BEGIN), *result = file.Read(&bytes[0], count, &done);
     return bytes.substr(0, done);
 }
 
@@ -126,15 +118,13 @@ TEST(QorFileTrans, ReadsSeeRangesOverTheFileAndGapsAsZerosAndSeeksAreLogical)
     WriteAt(file, 5, "ab");
     EXPECT_EQ("34ab789", ReadAt(file, 3, 7, &result));
     EXPECT_EQ("", ReadAt(file, 104, 5, &result));
-    EXPECT_EQ(S_FALSE, result);
+    EXPECT_EQ(S_FALSE, result); // nothing beyond the end
 
     // Logical size 104; beyond it is allowed.
     struct { LONG distance; DWORD method; HRESULT result; DWORD offset; } seeks[] = {{5, FILE_END, S_OK, 99},
         {105, FILE_END, E_INVALIDARG, 99}, {-9, FILE_CURRENT, S_OK, 90}, {7, 9, S_OK, 90}, {200, FILE_BEGIN, S_OK, 200}};
-    for (const auto &row : seeks) {
-        EXPECT_EQ(row.result, file.Seek(row.distance, row.method)) << row.distance;
-        EXPECT_EQ(row.offset, file.Offset()) << row.distance;
-    }
+    for (const auto &row : seeks)
+        EXPECT_TRUE(row.result == file.Seek(row.distance, row.method) && row.offset == file.Offset()) << row.distance;
 }
 
 TEST(QorFileTrans, StateMachineRefusesWhatItsStateForbids)
@@ -152,8 +142,7 @@ TEST(QorFileTrans, StateMachineRefusesWhatItsStateForbids)
     DWORD done;
     EXPECT_EQ(std::vector<HRESULT>(4, E_FAIL),
               (std::vector<HRESULT>{file.Read(&one, 1, &done), file.Write("x", 1, &done), file.CommitTrans(), file.BeginTrans()}));
-    EXPECT_EQ(S_OK, file.AbortTrans());
-    EXPECT_EQ(E_FAIL, file.AbortTrans());
+    EXPECT_EQ((std::vector<HRESULT>{S_OK, E_FAIL}), (std::vector<HRESULT>{file.AbortTrans(), file.AbortTrans()}));
     auto dropped = std::make_unique<ProbedFile>(); // destroyed in a transaction: aborted
     OpenInTransaction(*dropped, "states.db", Digits(30));
     WriteAt(*dropped, 0, "lost");
@@ -179,7 +168,7 @@ TEST(QorFileTrans, CommitJournalsOldBytesAndWritesNewOnes)
     OpenInTransaction(file, "commit.db", Digits(100));
     WriteAt(file, 30, "vwxyz");
     WriteAt(file, 10, "ABCDEFGHIJ");
-    EXPECT_EQ(S_OK, file.CommitTrans());
+    ASSERT_EQ(S_OK, file.CommitTrans());
     EXPECT_EQ(Le32(16) + Le32(100) + Le32(47) + Le32(10) + Le32(10) + Le32(10) + Digits(10) + Le32(30) + Le32(5) + "01234",
               file.m_journalAtFlush);
     EXPECT_FALSE(file.IncompleteTransaction());
@@ -189,9 +178,7 @@ TEST(QorFileTrans, CommitJournalsOldBytesAndWritesNewOnes)
 
     // Committing nothing makes no journal; growing the file journals only the old bytes it had.
     file.m_journalAtFlush = "none";
-    ASSERT_EQ(S_OK, file.BeginTrans());
-    EXPECT_EQ(S_OK, file.CommitTrans());
-    EXPECT_EQ("none", file.m_journalAtFlush);
+    EXPECT_TRUE(file.BeginTrans() == S_OK && file.CommitTrans() == S_OK && file.m_journalAtFlush == "none");
     ASSERT_EQ(S_OK, file.BeginTrans());
     WriteAt(file, 98, "+++++");
     EXPECT_EQ(S_OK, file.CommitTrans());
@@ -228,6 +215,5 @@ TEST(QorFileTrans, RecoveryRollsBackCompleteJournalsAndDropsOthers)
     std::remove(data.c_str());
     ProbedFile file;
     EXPECT_EQ(HRESULT(0x80070002), file.Open(data.c_str()));
-    EXPECT_TRUE(file.IncompleteTransaction());
-    EXPECT_EQ(INVALID_HANDLE_VALUE, file.GetHandle());
+    EXPECT_TRUE(file.IncompleteTransaction() && file.GetHandle() == INVALID_HANDLE_VALUE);
 }

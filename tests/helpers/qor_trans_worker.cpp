@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,11 +24,10 @@ std::string Generation(DWORD g)
 DWORD GenerationOf(CQorFileTrans &file, std::string &bytes)
 {
     bytes.assign(file.GetSize(nullptr), '\0');
-    DWORD done = 0;
-    if (bytes.size() < 4 || FAILED(file.Seek(0, FILE_BEGIN)) || FAILED(file.Read(&bytes[0], (DWORD)bytes.size(), &done)))
-        return 0;
-    return (DWORD)(unsigned char)bytes[0] | (DWORD)(unsigned char)bytes[1] << 8 | (DWORD)(unsigned char)bytes[2] << 16 |
-           (DWORD)(unsigned char)bytes[3] << 24;
+    DWORD done = 0, generation = 0; // both builds run on little-endian machines
+    if (bytes.size() >= 4 && SUCCEEDED(file.Seek(0, FILE_BEGIN)) && SUCCEEDED(file.Read(&bytes[0], (DWORD)bytes.size(), &done)))
+        memcpy(&generation, bytes.data(), 4);
+    return generation;
 }
 
 class InterruptedFile : public CQorFileTrans {
@@ -36,11 +36,7 @@ public:
 };
 
 unsigned g_random = 1;
-unsigned Random(unsigned below)
-{
-    g_random = g_random * 1103515245u + 12345u;
-    return (g_random >> 8) % below;
-}
+unsigned Random(unsigned below) { return ((g_random = g_random * 1103515245u + 12345u) >> 8) % below; }
 
 // The whole of `content` in pieces of random length, in random order, with random overlapping rewrites.
 bool WriteScattered(CQorFileTrans &file, const std::string &content)
@@ -86,11 +82,9 @@ int main(int argc, char **argv)
     }
     if (mode == "run" && argc >= 4) {
         g_random = (unsigned)std::strtoul(argv[3], nullptr, 0);
-        for (long round = argc == 5 ? std::strtol(argv[4], nullptr, 0) : 1000000; round > 0; --round) {
-            CQorFileTrans file;
-            if (!CommitNext(file, argv[2]))
+        for (long round = argc == 5 ? std::strtol(argv[4], nullptr, 0) : 1000000; round > 0; --round)
+            if (CQorFileTrans file; !CommitNext(file, argv[2]))
                 return 2;
-        }
         return 0;
     }
     return 100;
