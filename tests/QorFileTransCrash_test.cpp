@@ -17,9 +17,7 @@
 #include <string>
 #include <thread>
 
-using qor::test::PathOf;
-using qor::test::ReadBytes;
-using qor::test::WriteBytes;
+using namespace qor::test;
 
 #if !defined(_WIN32) // the failures and the power loss are hooks of the POSIX layer
 namespace {
@@ -42,8 +40,6 @@ void StartTransaction(CQorFileTrans &file)
         ASSERT_TRUE(file.Seek((LONG)offset, FILE_BEGIN) == S_OK && file.Write(kNew.data() + offset, length, &done) == S_OK);
 }
 
-std::string Le32(DWORD value) { return std::string{(char)value, (char)(value >> 8), (char)(value >> 16), (char)(value >> 24)}; }
-
 // What that commit leaves when it stops after writing the data file: a complete journal.
 void LeaveCompleteJournal()
 {
@@ -54,15 +50,8 @@ void LeaveCompleteJournal()
     WriteBytes(DataPath(), kNew);
 }
 
-void ExpectReopenedAs(const std::string &expected, const std::string &context)
-{
-    EXPECT_TRUE(JournalLeft() || expected == ReadBytes(DataPath())) << context << ": without a journal it must be whole";
-    CQorFileTrans reopened;
-    EXPECT_EQ(S_OK, reopened.Open(DataPath().c_str())) << context;
-    EXPECT_TRUE(expected == ReadBytes(DataPath()) && !JournalLeft()) << context;
-}
-
-// Runs the commit (or the roll-back at opening) with `arm(n)` failing its n-th call, until `disarm(n)` says none failed.
+// Runs the commit (or the roll-back at opening) with `arm(n)` failing its n-th call, until `disarm(n)` says none
+// failed. Without a journal the file must be whole at once; reopened, it must be whole and the journal gone.
 void AtEveryCall(bool recovery, const std::function<void(unsigned)> &arm, const std::function<bool(unsigned)> &disarm,
                  const std::string &what)
 {
@@ -75,7 +64,10 @@ void AtEveryCall(bool recovery, const std::function<void(unsigned)> &arm, const 
             result = recovery ? file.Open(DataPath().c_str()) : file.CommitTrans();
         }
         bool failed = disarm(nth);
-        ExpectReopenedAs(SUCCEEDED(result) && !recovery ? kNew : kOld, what + " at call " + std::to_string(nth));
+        std::string expected = SUCCEEDED(result) && !recovery ? kNew : kOld, context = what + " at call " + std::to_string(nth);
+        EXPECT_TRUE(JournalLeft() || expected == ReadBytes(DataPath())) << context;
+        CQorFileTrans reopened;
+        EXPECT_TRUE(reopened.Open(DataPath().c_str()) == S_OK && expected == ReadBytes(DataPath()) && !JournalLeft()) << context;
         if (!failed)
             return;
     }

@@ -6,13 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
-using qor::test::PathOf;
-using qor::test::ReadBytes;
-using qor::test::WriteBytes;
+using namespace qor::test;
 
 namespace {
 
@@ -20,9 +17,7 @@ using Ranges = std::vector<std::pair<DWORD, std::string>>;
 
 // Opens the protected parts, and keeps the journal as it is when the commit flushes the data file.
 struct ProbedFile : CQorFileTrans {
-    using CQorFileTrans::BSearch;
     using CQorFileTrans::IncompleteTransaction;
-    using CQorFileTrans::SeekMem;
 
     Ranges Records() const
     {
@@ -48,12 +43,14 @@ void WriteAt(CQorFileTrans &file, DWORD offset, const std::string &bytes)
     file.Seek((LONG)offset, FILE_BEGIN), file.Write(bytes.data(), (DWORD)bytes.size(), &done);
 }
 
-std::string ReadAt(CQorFileTrans &file, DWORD offset, DWORD count, HRESULT *result)
+// The bytes read, then the result in the last character.
+std::string ReadAt(CQorFileTrans &file, DWORD offset, DWORD count)
 {
     std::string bytes(count, '?');
     DWORD done = 0;
-    file.Seek((LONG)offset, FILE_BEGIN), *result = file.Read(&bytes[0], count, &done);
-    return bytes.substr(0, done);
+    file.Seek((LONG)offset, FILE_BEGIN);
+    HRESULT result = file.Read(&bytes[0], count, &done);
+    return bytes.substr(0, done) + (result == S_OK ? "|ok" : result == S_FALSE ? "|false" : "|failed");
 }
 
 void OpenInTransaction(ProbedFile &file, const std::string &name, const std::string &bytes)
@@ -62,8 +59,6 @@ void OpenInTransaction(ProbedFile &file, const std::string &name, const std::str
     ASSERT_EQ(S_OK, file.Open(PathOf(name).c_str()));
     ASSERT_EQ(S_OK, file.BeginTrans());
 }
-
-std::string Le32(DWORD value) { return std::string{(char)value, (char)(value >> 8), (char)(value >> 16), (char)(value >> 24)}; }
 
 } // namespace
 
@@ -88,37 +83,17 @@ TEST(QorFileTrans, WritesMergeIntoRangesByTheirRules)
     EXPECT_EQ(std::string(40, '.'), ReadBytes(PathOf("merge.db"))); // nothing reached the disk
 }
 
-// Rows: offset, BSearch's index, SeekMem's current and next, over ranges at 10, 30, 50, 70 and 90.
-TEST(QorFileTrans, SearchFindsTheHoldingOrFollowingRange)
-{
-    ProbedFile file;
-    OpenInTransaction(file, "search.db", "");
-    bool found = true;
-    EXPECT_EQ(0, file.BSearch(5, found) + found);
-    for (DWORD offset : {10u, 30u, 50u, 70u, 90u})
-        WriteAt(file, offset, "12345");
-    int rows[][4] = {{0, 0, -1, 0}, {10, 0, 0, 1}, {14, 0, 0, 1}, {15, 1, -1, 1},
-                     {52, 2, 2, 3}, {69, 3, -1, 3}, {94, 4, 4, -1}, {95, 5, -1, -1}};
-    for (auto &row : rows) {
-        int next = 7, index = file.BSearch(row[0], found);
-        EXPECT_EQ((std::vector<int>{row[1], row[2] >= 0, row[2], row[3]}),
-                  (std::vector<int>{index, found, file.SeekMem(row[0], next), next})) << row[0];
-    }
-}
-
 TEST(QorFileTrans, ReadsSeeRangesOverTheFileAndGapsAsZerosAndSeeksAreLogical)
 {
     ProbedFile file;
     OpenInTransaction(file, "gaps.db", Digits(50));
     WriteAt(file, 100, "WXYZ");
-    HRESULT result = E_FAIL;
-    EXPECT_EQ(Digits(50).substr(40) + std::string(50, '\0') + "WXYZ", ReadAt(file, 40, 70, &result));
-    EXPECT_EQ(S_OK, result);
-    EXPECT_EQ(Digits(50).substr(40), ReadAt(file, 40, 60, &result)); // ends at the range: disk only
+    EXPECT_EQ(Digits(50).substr(40) + std::string(50, '\0') + "WXYZ|ok", ReadAt(file, 40, 70));
+    EXPECT_EQ(Digits(50).substr(40) + "|ok", ReadAt(file, 40, 60)); // ends at the range: disk only
     WriteAt(file, 5, "ab");
-    EXPECT_EQ("34ab789", ReadAt(file, 3, 7, &result));
-    EXPECT_EQ("", ReadAt(file, 104, 5, &result));
-    EXPECT_EQ(S_FALSE, result); // nothing beyond the end
+    EXPECT_EQ("34ab789|ok", ReadAt(file, 3, 7));
+    EXPECT_EQ("XYZ|ok", ReadAt(file, 101, 9)); // from inside the last range to the end
+    EXPECT_EQ("|false", ReadAt(file, 104, 5)); // nothing beyond the end
 
     // Logical size 104; beyond it is allowed.
     struct { LONG distance; DWORD method; HRESULT result; DWORD offset; } seeks[] = {{5, FILE_END, S_OK, 99},
@@ -136,17 +111,16 @@ TEST(QorFileTrans, StateMachineRefusesWhatItsStateForbids)
     // A failed commit rolls back (the journal goes), keeps the ranges and refuses all but an abort.
     WriteAt(file, 3, "new");
     file.m_failFlush = true;
-    EXPECT_EQ(E_FAIL, file.CommitTrans());
-    EXPECT_FALSE(file.IncompleteTransaction());
+    EXPECT_TRUE(file.CommitTrans() == E_FAIL && !file.IncompleteTransaction());
     char one;
     DWORD done;
     EXPECT_EQ(std::vector<HRESULT>(4, E_FAIL),
               (std::vector<HRESULT>{file.Read(&one, 1, &done), file.Write("x", 1, &done), file.CommitTrans(), file.BeginTrans()}));
     EXPECT_EQ((std::vector<HRESULT>{S_OK, E_FAIL}), (std::vector<HRESULT>{file.AbortTrans(), file.AbortTrans()}));
-    auto dropped = std::make_unique<ProbedFile>(); // destroyed in a transaction: aborted
-    OpenInTransaction(*dropped, "states.db", Digits(30));
-    WriteAt(*dropped, 0, "lost");
-    dropped.reset();
+    {
+        ProbedFile dropped; // destroyed in a transaction: aborted
+        OpenInTransaction(dropped, "states.db", Digits(30)), WriteAt(dropped, 0, "lost");
+    }
     EXPECT_EQ(Digits(30), ReadBytes(PathOf("states.db")));
 }
 
@@ -154,11 +128,9 @@ TEST(QorFileTrans, JournalNameDropsOnlyTheFileNamesExtension)
 {
     const char *rows[][2] = {{"D:\\data\\notes.db", "D:\\data\\notes.qrn"}, {"D:\\data\\notes", "D:\\data\\notes.qrn"},
         {"D:\\dir.old\\file", "D:\\dir.old\\file.qrn"}, {"a.b.c", "a.b.qrn"}, {"file.", "file.qrn"}};
-    for (auto &row : rows) {
-        CQorFileTrans file;
-        file.SetNames(row[0]);
-        EXPECT_STREQ(row[1], file.GetJournalName());
-    }
+    auto journalOf = [](const char *name) { CQorFileTrans file; file.SetNames(name); return std::string(file.GetJournalName()); };
+    for (auto &row : rows)
+        EXPECT_EQ(row[1], journalOf(row[0]));
 }
 
 // The change to bytes 10..19 and 30..34 of a 100-byte file journals 16 + (8 + 10) + (8 + 5) bytes.
@@ -168,10 +140,9 @@ TEST(QorFileTrans, CommitJournalsOldBytesAndWritesNewOnes)
     OpenInTransaction(file, "commit.db", Digits(100));
     WriteAt(file, 30, "vwxyz");
     WriteAt(file, 10, "ABCDEFGHIJ");
-    ASSERT_EQ(S_OK, file.CommitTrans());
+    ASSERT_TRUE(file.CommitTrans() == S_OK && !file.IncompleteTransaction());
     EXPECT_EQ(Le32(16) + Le32(100) + Le32(47) + Le32(10) + Le32(10) + Le32(10) + Digits(10) + Le32(30) + Le32(5) + "01234",
               file.m_journalAtFlush);
-    EXPECT_FALSE(file.IncompleteTransaction());
     std::string now = Digits(100).replace(10, 10, "ABCDEFGHIJ").replace(30, 5, "vwxyz");
     EXPECT_EQ(now, ReadBytes(PathOf("commit.db")));
     EXPECT_EQ(35u, file.Offset()); // the handle's own pointer, left by the last write
@@ -181,7 +152,7 @@ TEST(QorFileTrans, CommitJournalsOldBytesAndWritesNewOnes)
     EXPECT_TRUE(file.BeginTrans() == S_OK && file.CommitTrans() == S_OK && file.m_journalAtFlush == "none");
     ASSERT_EQ(S_OK, file.BeginTrans());
     WriteAt(file, 98, "+++++");
-    EXPECT_EQ(S_OK, file.CommitTrans());
+    ASSERT_EQ(S_OK, file.CommitTrans());
     EXPECT_EQ(Le32(16) + Le32(100) + Le32(26) + Le32(5) + Le32(98) + Le32(2) + "89", file.m_journalAtFlush);
     EXPECT_EQ(now.substr(0, 98) + "+++++", ReadBytes(PathOf("commit.db")));
 }
@@ -201,15 +172,14 @@ TEST(QorFileTrans, RecoveryRollsBackCompleteJournalsAndDropsOthers)
         {header(47, 4) + records, 120, E_UNEXPECTED, false}};
     for (const auto &row : rows) {
         SCOPED_TRACE(&row - rows);
-        WriteBytes(data, std::string(row.dataSize, '#'));
-        WriteBytes(journal, row.journal);
+        WriteBytes(data, std::string(row.dataSize, '#')), WriteBytes(journal, row.journal);
         ProbedFile file;
         EXPECT_EQ(row.result, file.Open(data.c_str()));
         EXPECT_EQ(FAILED(row.result), file.IncompleteTransaction()); // a failure keeps the journal
-        std::string expected(row.dataSize, '#');
-        if (row.rolledBack)
-            expected = (expected + std::string(10, '\0')).substr(0, 100).replace(10, 10, "abcdefghij").replace(30, 5, "vwxyz");
-        EXPECT_TRUE(FAILED(row.result) || expected == ReadBytes(data)); // a failed roll-back may have written some back
+        std::string expected = std::string(row.dataSize, '#'), rolledBack = (expected + std::string(10, '\0')).substr(0, 100);
+        rolledBack.replace(10, 10, "abcdefghij").replace(30, 5, "vwxyz");
+        // A failed roll-back may have written some bytes back.
+        EXPECT_TRUE(FAILED(row.result) || (row.rolledBack ? rolledBack : expected) == ReadBytes(data));
     }
     // Without its data file a journal cannot be rolled back: it stays, and nothing opens.
     std::remove(data.c_str());

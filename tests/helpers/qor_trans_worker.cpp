@@ -45,16 +45,14 @@ bool WriteScattered(CQorFileTrans &file, const std::string &content)
     std::vector<std::pair<DWORD, DWORD>> pieces;
     for (DWORD at = 0; at < size; at += pieces.back().second)
         pieces.push_back({at, std::min<DWORD>(1 + Random(400), size - at)});
-    for (int extra = Random(6); extra > 0; --extra) {
-        DWORD at = Random(size);
-        pieces.push_back({at, std::min<DWORD>(1 + Random(700), size - at)});
-    }
+    for (int extra = Random(6); extra > 0; --extra)
+        pieces.push_back({Random(size), 1 + Random(700)});
     for (size_t i = pieces.size(); i > 1; --i)
         std::swap(pieces[i - 1], pieces[Random((unsigned)i)]);
     DWORD done = 0;
     for (const auto &piece : pieces)
         if (FAILED(file.Seek((LONG)piece.first, FILE_BEGIN)) ||
-            FAILED(file.Write(content.data() + piece.first, piece.second, &done)))
+            FAILED(file.Write(content.data() + piece.first, std::min(piece.second, size - piece.first), &done)))
             return false;
     return true;
 }

@@ -16,4 +16,7 @@ std::string ReadBytes(const std::string &path);
 // Replaces the file with exactly `bytes`.
 void WriteBytes(const std::string &path, const std::string &bytes);
 
+// The four bytes of `value`, least significant first, as files of both builds hold them.
+inline std::string Le32(unsigned value) { return {(char)value, (char)(value >> 8), (char)(value >> 16), (char)(value >> 24)}; }
+
 } // namespace qor::test
