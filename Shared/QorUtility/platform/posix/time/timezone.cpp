@@ -1,7 +1,9 @@
 // timezone.cpp: GetTimeZoneInformation. The zone's rule text comes from $TZ (a zone file's name, or a rule
 // itself) or, without it, from /etc/localtime: the rule a zone file of version 2 or later keeps at its end.
 // A rule whose transitions are "the n-th weekday of a month" at a time of day maps one to one; any other
-// zone is probed with localtime_r over the current year, which gives that year's transitions.
+// zone is probed with localtime_r over the current year, which gives that year's transitions. Extracting
+// an archive asks once per file, so as with _tzset a changed $TZ or $TZDIR is taken at once and the zone
+// worked out again at most once a second.
 #include "time/zonerule.h"
 
 #include "common/descriptor.h"
@@ -195,6 +197,30 @@ void Probe(TIME_ZONE_INFORMATION &zone)
     zone.StandardDate = RuleDateOf(standardStart, beforeStandard);
 }
 
+// What the zone is worked out from: $TZ (unset and empty differ) and $TZDIR.
+std::string ZoneSources()
+{
+    const char *tz = std::getenv("TZ");
+    const char *folder = std::getenv("TZDIR");
+    std::string sources = tz != nullptr ? std::string("=") + tz : std::string();
+    sources += '\0';
+    return sources + (folder != nullptr ? folder : "");
+}
+
+TIME_ZONE_INFORMATION WorkOutZone()
+{
+    TIME_ZONE_INFORMATION zone{};
+    tzset(); // the C library reads $TZ again only when asked
+    std::string text;
+    ZoneRule rule;
+    if (ZoneRuleText(text) && qor::platform::ParseZoneRule(text, rule) && (!rule.hasDaylight || rule.hasTransitions) &&
+        (!rule.hasTransitions || (IsWeekdayRule(rule.start) && IsWeekdayRule(rule.end))))
+        FillFromRule(rule, zone);
+    else
+        Probe(zone);
+    return zone;
+}
+
 } // namespace
 
 DWORD WINAPI GetTimeZoneInformation(LPTIME_ZONE_INFORMATION lpTimeZoneInformation)
@@ -205,17 +231,20 @@ DWORD WINAPI GetTimeZoneInformation(LPTIME_ZONE_INFORMATION lpTimeZoneInformatio
         SetLastError(ERROR_INVALID_PARAMETER);
         return TIME_ZONE_ID_INVALID;
     }
-    TIME_ZONE_INFORMATION zone{};
-    tzset(); // the C library reads $TZ again only when asked
-    std::string text;
-    ZoneRule rule;
-    if (ZoneRuleText(text) && qor::platform::ParseZoneRule(text, rule) && (!rule.hasDaylight || rule.hasTransitions) &&
-        (!rule.hasTransitions || (IsWeekdayRule(rule.start) && IsWeekdayRule(rule.end))))
-        FillFromRule(rule, zone);
-    else
-        Probe(zone);
-    *lpTimeZoneInformation = zone;
-    if (zone.StandardDate.wMonth == 0)
+    thread_local struct {
+        std::time_t second = -1;
+        std::string sources;
+        TIME_ZONE_INFORMATION zone{};
+    } last;
+    const std::time_t now = std::time(nullptr);
+    std::string sources = ZoneSources();
+    if (now != last.second || sources != last.sources) {
+        last.zone = WorkOutZone();
+        last.second = now;
+        last.sources = std::move(sources);
+    }
+    *lpTimeZoneInformation = last.zone;
+    if (last.zone.StandardDate.wMonth == 0)
         return TIME_ZONE_ID_UNKNOWN;
-    return StateAt(std::time(nullptr)).daylight ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
+    return StateAt(now).daylight ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
 }
