@@ -154,7 +154,6 @@ public:
 private:
     int CreateTemporary();
     void ReadFileDetails();
-    void StampFile();
     int UnlinkBeforeRename(const char *target, const char *source);
 
     int m_iHandle;

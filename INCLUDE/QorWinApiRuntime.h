@@ -1,5 +1,5 @@
 // QorWinApiRuntime.h: the Windows C runtime's low-level file calls (_open, _read, _write, _lseek,
-// _close, _filelength, _stat, _mkdir, _unlink) with the Windows flag values, for the POSIX stand-in
+// _close, _filelength, _get_osfhandle, _stat, _mkdir, _unlink) with the Windows flag values, for the POSIX stand-in
 // for <windows.h>. On Windows <io.h>, <fcntl.h>, <direct.h> and <sys/stat.h> declare the real ones.
 #pragma once
 
@@ -61,6 +61,9 @@ QORUTIL_API int _write(int fd, const void *buffer, unsigned int count);
 QORUTIL_API long _lseek(int fd, long offset, int origin);
 QORUTIL_API int _close(int fd);
 QORUTIL_API long _filelength(int fd);
+// The file handle of a descriptor, made at the first call and closed by _close (never by CloseHandle);
+// -1 with errno EBADF for a descriptor that is not open.
+QORUTIL_API intptr_t _get_osfhandle(int fd);
 // The function and its record share the name, as in the Windows runtime.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wshadow"

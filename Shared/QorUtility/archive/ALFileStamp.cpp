@@ -62,7 +62,7 @@ ALTimeDate ALUniversalFromLocal(const ALTimeDate &local)
     return CivilFromSeconds(seconds);
 }
 
-bool ALSetLastWriteTime(const char *fileName, const ALTimeDate &universal)
+bool ALSetLastWriteTime(int descriptor, const ALTimeDate &universal)
 {
     if (universal.wYear < 1980 || universal.wYear > 2107)
         return false; // outside what a DOS date holds
@@ -71,13 +71,8 @@ bool ALSetLastWriteTime(const char *fileName, const ALTimeDate &universal)
     FILETIME lastWrite;
     if (!DosDateTimeToFileTime(date, time, &lastWrite))
         return false;
-    HANDLE file = CreateFileA(fileName, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bool set = SetFileTime(file, nullptr, nullptr, &lastWrite) != FALSE;
-    CloseHandle(file);
-    return set;
+    HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor)); // the runtime's, closed with it
+    return file != INVALID_HANDLE_VALUE && SetFileTime(file, nullptr, nullptr, &lastWrite) != FALSE;
 }
 
 void ALDosFromTimeDate(const ALTimeDate &time, WORD &dosDate, WORD &dosTime)

@@ -7,8 +7,9 @@
 
 // `local` as UTC: the zone's bias added, and its daylight bias too while daylight time is in force.
 ALTimeDate ALUniversalFromLocal(const ALTimeDate &local);
-// Sets the file's last-write time to `universal` (to the two seconds of the DOS form); false on failure.
-bool ALSetLastWriteTime(const char *fileName, const ALTimeDate &universal);
+// Sets the last-write time of the file open as the runtime's `descriptor` to `universal` (to the two
+// seconds of the DOS form); false on failure.
+bool ALSetLastWriteTime(int descriptor, const ALTimeDate &universal);
 WORD ALAttributesFromPlatform(DWORD platform);
 // The DOS date and time of `time`, as ZIP headers hold them (two-second steps); a year before 1980
 // or after 2107, which the form cannot hold, gives its first or last moment.

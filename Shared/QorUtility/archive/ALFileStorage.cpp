@@ -193,19 +193,17 @@ int ALFileStorage::Close()
     }
     FlushBuffer();
     m_lSize = static_cast<LONG>(_filelength(m_iHandle));
+    // The time goes through the open file, the attributes (read-only among them) once it is closed.
+    const bool stamp = m_bStampOnClose && m_TimeDate.wYear != 0;
+    if (stamp) {
+        m_TimeDate = ALUniversalFromLocal(m_TimeDate);
+        ALSetLastWriteTime(m_iHandle, m_TimeDate);
+    }
     _close(m_iHandle);
     m_iHandle = -1;
     ALStorage::Close();
-    if (m_bStampOnClose && m_TimeDate.wYear != 0)
-        StampFile();
+    if (stamp)
+        SetFileAttributesA(mName.GetName(), ALPlatformFromAttributes(m_wAttributes));
     m_bStampOnClose = 0;
     return mStatus;
-}
-
-void ALFileStorage::StampFile()
-{
-    m_TimeDate = ALUniversalFromLocal(m_TimeDate);
-    ALSetLastWriteTime(mName.GetName(), m_TimeDate);
-    DWORD attributes = ALPlatformFromAttributes(m_wAttributes);
-    SetFileAttributesA(mName.GetName(), attributes);
 }

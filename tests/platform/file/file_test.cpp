@@ -156,6 +156,26 @@ TEST(File, AttributesAndDeletion)
                   Outcome(DeleteFileA(path.c_str())) + "|" + Outcome(DeleteFileA(PathOf("no-such-folder/x").c_str())));
 }
 
+// The runtime's descriptors: one handle each, with the descriptor's access, that sets the file's times and
+// goes with _close.
+TEST(File, RuntimeDescriptorsLendTheirHandleUntilClosed)
+{
+    std::string path = PathOf("runtime.txt");
+    int readWrite = _open(path.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE);
+    int readOnly = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    ASSERT_TRUE(readWrite >= 0 && readOnly >= 0);
+    HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(readWrite));
+    const FILETIME y2k{0x256D4000, 0x01BF53EB}; // 2000-01-01 00:00:00 UTC
+    EXPECT_TRUE(file == reinterpret_cast<HANDLE>(_get_osfhandle(readWrite)) && SetFileTime(file, nullptr, nullptr, &y2k));
+    QOR_EXPECT_BROKEN_ON_WINE(Outcome(SetFileTime(reinterpret_cast<HANDLE>(_get_osfhandle(readOnly)), nullptr, nullptr, &y2k)) ==
+                                  "error 5", "Wine sets the time through a handle without write access");
+    EXPECT_TRUE(_close(readWrite) == 0 && _close(readOnly) == 0);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_TRUE(data.ftLastWriteTime.dwLowDateTime == y2k.dwLowDateTime && data.ftLastWriteTime.dwHighDateTime == y2k.dwHighDateTime);
+    EXPECT_EQ("error 6", Outcome(SetFileTime(file, nullptr, nullptr, &y2k))); // closed with its descriptor
+}
+
 #if !defined(_WIN32)
 // Handle counting and fault injection are hooks of the POSIX layer only.
 TEST(File, HandlesAreCountedAndFaultsInjected)

@@ -1,6 +1,6 @@
 // lowio.cpp: the Windows runtime's low-level file calls over POSIX descriptors: _open, _read, _write,
-// _lseek, _close, _filelength, _stat, _mkdir, _unlink, with the Windows flag values and errno rules.
-// Only generic POSIX code lives here.
+// _lseek, _filelength, _stat, _mkdir, _unlink, with the Windows flag values and errno rules. Only
+// generic POSIX code lives here; _close goes with the descriptors' handles (file/osfhandle.cpp).
 #include "QorPlatform.h"
 #include "common/descriptor.h"
 
@@ -114,8 +114,6 @@ long _lseek(int fd, long offset, int origin)
         return FailInjected();
     return static_cast<long>(lseek(fd, offset, origin)); // SEEK_SET/CUR/END are 0/1/2 on both
 }
-
-int _close(int fd) { return close(fd); }
 
 long _filelength(int fd)
 {

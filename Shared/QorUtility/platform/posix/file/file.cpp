@@ -29,15 +29,21 @@ namespace {
 
 class FileObject : public qor::platform::HandleObject {
 public:
-    FileObject(ScopedDescriptor fd, bool canRead, bool canWrite)
-        : m_canRead(canRead), m_canWrite(canWrite), m_fd(std::move(fd))
+    FileObject(ScopedDescriptor fd, bool canRead, bool canWrite, bool borrowed = false)
+        : m_canRead(canRead), m_canWrite(canWrite), m_borrowed(borrowed), m_fd(std::move(fd))
     {
+    }
+    ~FileObject() override
+    {
+        if (m_borrowed)
+            m_fd.Release(); // the C runtime's descriptor: its _close closes it
     }
 
     int Descriptor() const { return m_fd.Get(); }
 
     const bool m_canRead;  // the handle was opened with read access
     const bool m_canWrite; // the handle was opened with write access
+    const bool m_borrowed; // the descriptor belongs to the C runtime
 
 private:
     ScopedDescriptor m_fd;
@@ -448,6 +454,17 @@ int WritableFileDescriptor(HANDLE handle)
         return -1;
     }
     return file->Descriptor();
+}
+
+HANDLE HandleOfRuntimeDescriptor(int fd)
+{
+    int flags = fcntl(fd, F_GETFL);
+    if (flags < 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    int access = flags & O_ACCMODE;
+    return AddHandle(std::make_shared<FileObject>(ScopedDescriptor(fd), access != O_WRONLY, access != O_RDONLY, true));
 }
 
 } // namespace qor::platform

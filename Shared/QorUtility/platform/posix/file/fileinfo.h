@@ -13,4 +13,9 @@ DWORD Win32ErrorForPath(int error, const char *path);
 // The descriptor of a file handle opened with write access; -1 with the last error set otherwise.
 int WritableFileDescriptor(HANDLE handle);
 
+// A new handle for `fd`, a descriptor of the C runtime, with the access it was opened with. The handle
+// uses the descriptor without owning it: closing the handle leaves the descriptor open. Null with
+// ERROR_INVALID_HANDLE when `fd` is not open.
+HANDLE HandleOfRuntimeDescriptor(int fd);
+
 } // namespace qor::platform
