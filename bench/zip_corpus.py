@@ -12,7 +12,9 @@ that rotates from round to round; the best of the rounds is kept for wall time a
 system of the child, which stays steady when other work shares the machine). Every extraction is
 checked against the corpus manifest. Peers: Info-ZIP zip -6 / unzip, libzip (bench/libzip_driver.c,
 deflate level 6), 7-Zip on one thread, bsdtar, Python's zipfile (level 6). Ours: `qor zip` when the tool has it, and the engine's own jobs
-(bench/alzip_driver.cpp over ALZipArchive).
+(bench/alzip_driver.cpp over ALZipArchive). Floors: bench/zlib_floor.c, the least a program over zlib
+must do for the same job, with 4 KiB buffers (the library's storages move data in 4096-byte buffers)
+and with 64 KiB ones.
 """
 import argparse, hashlib, os, shutil, subprocess, sys, time
 
@@ -31,7 +33,7 @@ with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED, compresslevel=6) as
 PYTHON_EXTRACT = "import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])"
 
 
-def tools(qor, driver, engine, top_level):
+def tools(qor, driver, floor, engine, top_level):
     """name -> (create argv, extract argv); ARCHIVE and OUT are filled in, create runs in the corpus,
     whose top-level names are `top_level` (qor zip takes folders whole)."""
     return {
@@ -44,6 +46,8 @@ def tools(qor, driver, engine, top_level):
         "bsdtar": (["bsdtar", "--format", "zip", "-cf", "ARCHIVE", "."], ["bsdtar", "-xf", "ARCHIVE", "-C", "OUT"]),
         "python zipfile": ([sys.executable, "-c", PYTHON_CREATE, "ARCHIVE"],
                            [sys.executable, "-c", PYTHON_EXTRACT, "ARCHIVE", "OUT"]),
+        "zlib floor 4 KiB": ([floor, "create", "ARCHIVE", ".", "4096"], [floor, "extract", "ARCHIVE", "OUT", "4096"]),
+        "zlib floor 64 KiB": ([floor, "create", "ARCHIVE", ".", "65536"], [floor, "extract", "ARCHIVE", "OUT", "65536"]),
     }
 
 
@@ -60,11 +64,11 @@ def ensure_corpus(cache):
     return corpus, rows
 
 
-def ensure_driver(cache):
-    source, driver = os.path.join(HERE, "libzip_driver.c"), os.path.join(cache, "libzip_driver")
-    if not os.path.exists(driver) or os.path.getmtime(driver) < os.path.getmtime(source):
-        subprocess.run(["cc", "-O2", "-o", driver, source, "-lzip"], check=True)
-    return driver
+def ensure_program(cache, name, library):
+    source, program = os.path.join(HERE, name + ".c"), os.path.join(cache, name)
+    if not os.path.exists(program) or os.path.getmtime(program) < os.path.getmtime(source):
+        subprocess.run(["cc", "-O2", "-o", program, source, library], check=True)
+    return program
 
 
 def warm(corpus):
@@ -164,7 +168,9 @@ def main():
     args = parser.parse_args()
     corpus, rows = ensure_corpus(os.path.abspath(args.cache))
     qor = os.path.abspath(args.qor)
-    all_tools = tools(qor, ensure_driver(os.path.abspath(args.cache)), os.path.abspath(args.engine),
+    cache = os.path.abspath(args.cache)
+    all_tools = tools(qor, ensure_program(cache, "libzip_driver", "-lzip"), ensure_program(cache, "zlib_floor", "-lz"),
+                      os.path.abspath(args.engine),
                       sorted(os.listdir(corpus)))
     chosen = args.only.split(",") if args.only else [
         name for name in all_tools if name != "qor" or has_zip_command(qor)]
