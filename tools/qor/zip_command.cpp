@@ -145,26 +145,43 @@ void TestArchive(const ZipOptions &options)
     std::printf("No errors detected in compressed data of %s.\n", options.archive.c_str());
 }
 
-// Marks the members that match one of the patterns (all when there are none); answers how many.
-int MarkMembers(ALDirRecord *records, int count, const std::vector<std::string> &patterns)
+// Marks the members that match one of the patterns (all when there are none) and are not encrypted;
+// answers how many.
+int MarkMembers(ALEntryList &list, const std::vector<std::string> &patterns)
 {
     int marked = 0;
     std::vector<bool> used(patterns.size());
-    for (int i = 0; i < count; ++i) {
-        ALDirRecord &record = records[i];
+    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry)) {
+        const char *name = entry->GetStorage()->mName.GetName();
         bool match = patterns.empty();
         for (size_t p = 0; p < patterns.size(); ++p)
-            if (ALNameString(record.szName, AL_CASE_MIXED).WildCardMatch(patterns[p].c_str()))
+            if (ALNameString(name, AL_CASE_MIXED).WildCardMatch(patterns[p].c_str()))
                 match = used[p] = true;
-        record.sMark = match && record.sEncrypted == 0 ? 1 : 0;
-        marked += record.sMark;
-        if (match && record.sEncrypted != 0)
-            std::cerr << "qor zip: skipping " << Echo(record.szName) << ": encrypted\n";
+        if (match && entry->IsEncrypted())
+            std::cerr << "qor zip: skipping " << Echo(name) << ": encrypted\n";
+        if (match && !entry->IsEncrypted())
+            ++marked;
+        else
+            entry->ClearMark();
     }
     for (size_t p = 0; p < patterns.size(); ++p)
         if (!used[p])
             throw CommandError(Echo(patterns[p]) + ": no member matches");
     return marked;
+}
+
+// Names every member that could not be written (the engine goes on with the others); answers how many.
+int ReportFailedMembers(ALEntryList &list)
+{
+    int failed = 0;
+    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry)) {
+        const ALStorage &storage = *entry->GetStorage();
+        if (entry->IsMarked() && storage.mStatus < 0) {
+            std::cerr << "qor zip: " << Echo(storage.mName.GetName()) << ": " << storage.mStatus.GetStatusDetail() << "\n";
+            ++failed;
+        }
+    }
+    return failed;
 }
 
 void ExtractArchive(ZipOptions options)
@@ -175,20 +192,31 @@ void ExtractArchive(ZipOptions options)
     fs::create_directories(fs::u8path(options.folder), error);
     if (error)
         throw CommandError(Echo(options.folder) + ": " + error.message());
-    int count = 0;
-    const Records records = ReadRecords(options.archive, count);
-    const int marked = MarkMembers(records.get(), count, options.items);
+    ALPrototypeSet prototypes{ALFileStorage()};
+    prototypes.Add(ALInflateDecompressor()).Add(ALCopyDecompressor());
+    ZipProgress progress;
+    ALCallbackMonitor monitor(progress.Callback());
+    ALEntryList list(&monitor, prototypes);
+    ALZipArchive zip(options.archive.c_str());
+    const int members = zip.ReadDirectory(list);
+    if (members < 0)
+        throw CommandError(Echo(options.archive) + ": " + zip.mStatus.GetStatusDetail());
+    const int marked = MarkMembers(list, options.items);
+    list.SetExtractWithoutPath(options.stripPaths);
     const fs::path previous = fs::current_path();
     fs::current_path(fs::u8path(options.folder), error);
     if (error)
         throw CommandError(Echo(options.folder) + ": " + error.message());
-    ZipProgress progress;
-    const int result = ALExtractDirRecords(records.get(), options.stripPaths ? 1 : 0, progress.Callback());
+    zip.Extract(list);
     progress.Finish();
     fs::current_path(previous, error);
-    if (result < 0)
-        throw CommandError(Echo(options.archive) + ": " + records.get()[count].pArchive->mStatus.GetStatusDetail());
-    std::printf("extracted %d of %d members to %s\n", marked, count, options.folder.c_str());
+    const int failed = ReportFailedMembers(list);
+    if (failed == 0 && zip.mStatus < 0)
+        throw CommandError(Echo(options.archive) + ": " + zip.mStatus.GetStatusDetail());
+    std::printf("extracted %d of %d members to %s\n", marked - failed, members, options.folder.c_str());
+    if (failed > 0)
+        throw CommandError(Echo(options.archive) + ": " + std::to_string(failed) + " of " + std::to_string(marked) +
+                           " members could not be extracted");
 }
 
 // Adds the files of a folder and its subfolders, in name order.
