@@ -91,7 +91,9 @@ endif()
 
 # Failures: one line on stderr, status 1 for what cannot be done, 2 for bad input; nothing lost.
 file(WRITE ${WORKDIR}/keep.zip "not replaced")
+file(MAKE_DIRECTORY ${WORKDIR}/empty)
 set(failures
+  "1|^qor: 'keep.zip': nothing to add|zip|create|keep.zip|empty"
   "1|^qor: 'missing.zip': File open failure|zip|list|missing.zip"
   "1|no member matches|zip|extract|tree.zip|-d|none|nothing*"
   "1|^qor: 'no-such-file': no such file|zip|create|keep.zip|tree/hello.txt|no-such-file"
@@ -102,6 +104,10 @@ foreach(failure ${failures})
   expect_run(${status} ${failure})
   expect_match("${err}" "${pattern}" "${failure}")
 endforeach()
+if(NOT EMULATOR) # a device, whose data never end, is skipped
+  expect_run(1 zip create keep.zip /dev/zero)
+  expect_match("${err}" "^qor zip: skipping '/dev/zero': not a regular file\nqor: 'keep.zip': nothing to add\n$" "device")
+endif()
 file(READ ${WORKDIR}/keep.zip kept)
 if(NOT kept STREQUAL "not replaced" OR EXISTS ${WORKDIR}/keep.zip.qor-partial)
   message(FATAL_ERROR "a failed create touched the archive")

@@ -246,15 +246,20 @@ void AddItem(ALEntryList &list, const std::string &item)
         throw CommandError(Echo(item) + ": no such file");
 }
 
-// The archive never packs an older version of itself.
-void UnmarkArchiveItself(ALEntryList &list, const std::string &archive)
+// The archive never packs an older version of itself, nor a device or pipe, whose data may never end.
+void UnmarkArchiveAndSpecialFiles(ALEntryList &list, const std::string &archive)
 {
     std::error_code error;
-    if (!fs::exists(fs::u8path(archive), error))
-        return;
-    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry))
-        if (fs::equivalent(fs::u8path(entry->GetStorage()->mName.GetName()), fs::u8path(archive), error))
+    const bool archiveExists = fs::exists(fs::u8path(archive), error);
+    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry)) {
+        const fs::path name = fs::u8path(entry->GetStorage()->mName.GetName());
+        if (archiveExists && fs::equivalent(name, fs::u8path(archive), error)) {
             entry->ClearMark();
+        } else if (fs::exists(name, error) && !fs::is_regular_file(name, error)) {
+            std::cerr << "qor zip: skipping " << Echo(name.u8string()) << ": not a regular file\n";
+            entry->ClearMark();
+        }
+    }
 }
 
 void CreateArchive(const ZipOptions &options)
@@ -267,8 +272,13 @@ void CreateArchive(const ZipOptions &options)
     ALEntryList list(&monitor, prototypes);
     for (const std::string &item : options.items)
         AddItem(list, item);
-    UnmarkArchiveItself(list, options.archive);
+    UnmarkArchiveAndSpecialFiles(list, options.archive);
     list.UnmarkDuplicates(list, nullptr);
+    int marked = 0;
+    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry))
+        marked += entry->IsMarked() ? 1 : 0;
+    if (marked == 0)
+        throw CommandError(Echo(options.archive) + ": nothing to add");
     list.SetStoreWithoutPath(options.stripPaths);
     ALZipArchive zip(temporary.c_str());
     const int written = zip.Create(list);
