@@ -43,6 +43,24 @@ void WriteDosTime(ALStorage &storage, const ALTimeDate &time)
     storage.WriteLittleEndianShort(dosDate);
 }
 
+// The run of fields that the local header and the central record share, from the version needed to
+// the extra field's length; no extra field is written.
+void WriteSharedFields(ALStorage &archive, ALEntry &entry, WORD flags, WORD method, size_t nameLength)
+{
+    if (entry.IsEncrypted())
+        flags |= alzip::kFlagsEncryptedWithDescriptor;
+    ALStorage &source = *entry.GetStorage();
+    archive.WriteLittleEndianShort(alzip::kVersion);
+    archive.WriteLittleEndianShort(flags);
+    archive.WriteLittleEndianShort(method);
+    WriteDosTime(archive, source.GetTimeDate());
+    archive.WriteLittleEndianLong(~entry.GetCrc32());
+    archive.WriteLittleEndianLong(static_cast<DWORD>(entry.GetCompressedSize()));
+    archive.WriteLittleEndianLong(static_cast<DWORD>(source.GetSize()));
+    archive.WriteLittleEndianShort(static_cast<WORD>(nameLength));
+    archive.WriteLittleEndianShort(0);
+}
+
 } // namespace
 
 ALZipArchive::ALZipArchive(const char *fileName)
@@ -93,22 +111,11 @@ int ALZipArchive::PostCompress(ALEntry &entry)
 int ALZipArchive::WriteLocalHeader(ALEntry &entry)
 {
     ALStorage &archive = *m_pArchiveStorage;
-    ALStorage &source = *entry.GetStorage();
     std::string name = StoredName(entry);
     WORD method, flags;
     alzip::LocalMethodAndFlags(entry.GetCompressor(), method, flags);
-    if (entry.IsEncrypted())
-        flags |= alzip::kFlagsEncryptedWithDescriptor;
     archive.WriteLittleEndianLong(alzip::kLocalHeaderSignature);
-    archive.WriteLittleEndianShort(alzip::kVersion);
-    archive.WriteLittleEndianShort(flags);
-    archive.WriteLittleEndianShort(method);
-    WriteDosTime(archive, source.GetTimeDate());
-    archive.WriteLittleEndianLong(~entry.GetCrc32());
-    archive.WriteLittleEndianLong(static_cast<DWORD>(entry.GetCompressedSize()));
-    archive.WriteLittleEndianLong(static_cast<DWORD>(source.GetSize()));
-    archive.WriteLittleEndianShort(static_cast<WORD>(name.size()));
-    archive.WriteLittleEndianShort(0);
+    WriteSharedFields(archive, entry, flags, method, name.size());
     WriteText(archive, name.data(), name.size());
     return archive.mStatus;
 }
@@ -149,19 +156,9 @@ int ALZipArchive::WriteDirectoryEntry(ALEntry &entry)
     if (engine == nullptr)
         engine = entry.GetDecompressor();
     alzip::CentralMethodAndFlags(engine, method, flags);
-    if (entry.IsEncrypted())
-        flags |= alzip::kFlagsEncryptedWithDescriptor;
     archive.WriteLittleEndianLong(alzip::kCentralRecordSignature);
     archive.WriteLittleEndianShort(alzip::kVersion); // made by
-    archive.WriteLittleEndianShort(alzip::kVersion); // needed
-    archive.WriteLittleEndianShort(flags);
-    archive.WriteLittleEndianShort(method);
-    WriteDosTime(archive, source.GetTimeDate());
-    archive.WriteLittleEndianLong(~entry.GetCrc32());
-    archive.WriteLittleEndianLong(static_cast<DWORD>(entry.GetCompressedSize()));
-    archive.WriteLittleEndianLong(static_cast<DWORD>(source.GetSize()));
-    archive.WriteLittleEndianShort(static_cast<WORD>(name.size()));
-    archive.WriteLittleEndianShort(0); // extra field
+    WriteSharedFields(archive, entry, flags, method, name.size());
     archive.WriteLittleEndianShort(static_cast<WORD>(TextLength(comment)));
     archive.WriteLittleEndianShort(0); // disk number start
     archive.WriteLittleEndianShort(0); // internal attributes
