@@ -92,8 +92,10 @@ endif()
 # Failures: one line on stderr, status 1 for what cannot be done, 2 for bad input; nothing lost.
 file(WRITE ${WORKDIR}/keep.zip "not replaced")
 file(MAKE_DIRECTORY ${WORKDIR}/empty)
+host_run(${PYTHON} -c "open('huge.bin', 'wb').truncate(1 << 32)") # sparse: takes no room
 set(failures
   "1|^qor: 'keep.zip': nothing to add|zip|create|keep.zip|empty"
+  "1|^qor: 'huge.bin': larger than a ZIP archive without ZIP64 holds|zip|create|keep.zip|tree|huge.bin"
   "1|^qor: 'missing.zip': File open failure|zip|list|missing.zip"
   "1|no member matches|zip|extract|tree.zip|-d|none|nothing*"
   "1|^qor: 'no-such-file': no such file|zip|create|keep.zip|tree/hello.txt|no-such-file"
@@ -104,9 +106,19 @@ foreach(failure ${failures})
   expect_run(${status} ${failure})
   expect_match("${err}" "${pattern}" "${failure}")
 endforeach()
-if(NOT EMULATOR) # a device, whose data never end, is skipped
+if(NOT EMULATOR) # a device, whose data never end, is skipped; more members than the format counts are refused
   expect_run(1 zip create keep.zip /dev/zero)
   expect_match("${err}" "^qor zip: skipping '/dev/zero': not a regular file\nqor: 'keep.zip': nothing to add\n$" "device")
+  set(many [=[
+import os
+os.mkdir('many')
+for i in range(65536):
+    open('many/%05d' % i, 'w').close()
+]=])
+  host_run(${PYTHON} -c "${many}")
+  expect_run(1 zip create keep.zip many)
+  expect_match("${err}" "^qor: 'keep.zip': 65536 files are more than a ZIP archive without ZIP64 holds" "member count")
+  file(REMOVE_RECURSE ${WORKDIR}/many)
 endif()
 file(READ ${WORKDIR}/keep.zip kept)
 if(NOT kept STREQUAL "not replaced" OR EXISTS ${WORKDIR}/keep.zip.qor-partial)

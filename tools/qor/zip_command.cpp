@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -262,6 +263,46 @@ void UnmarkArchiveAndSpecialFiles(ALEntryList &list, const std::string &archive)
     }
 }
 
+// Without ZIP64 an archive holds at most 65,535 members and 4 GB - 1 bytes: its counts, sizes and offsets
+// are 16 and 32 bits wide. A file must leave room for the little that deflate may add (5 bytes a block).
+constexpr int kMostMembers = 0xFFFF;
+constexpr unsigned long long kLargestArchive = 0xFFFFFFFFull;
+constexpr unsigned long long kLargestFile = kLargestArchive - (1ull << 20);
+
+// The number of marked entries, once it is clear that the format can hold them and each of their files.
+int CountMembersThatFit(ALEntryList &list, const std::string &archive)
+{
+    int marked = 0;
+    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry)) {
+        if (!entry->IsMarked())
+            continue;
+        ++marked;
+        std::error_code error;
+        const std::string name = entry->GetStorage()->mName.GetName();
+        if (fs::file_size(fs::u8path(name), error) > kLargestFile && !error)
+            throw CommandError(Echo(name) + ": larger than a ZIP archive without ZIP64 holds (4 GB)");
+    }
+    if (marked == 0)
+        throw CommandError(Echo(archive) + ": nothing to add");
+    if (marked > kMostMembers)
+        throw CommandError(Echo(archive) + ": " + std::to_string(marked) +
+                           " files are more than a ZIP archive without ZIP64 holds (65,535)");
+    return marked;
+}
+
+// At least the archive's length: each member's data and both its headers, with its name as long as the
+// file's (a stored name is never longer), and the end record with the longest comment.
+unsigned long long ArchiveLengthBound(ALEntryList &list)
+{
+    unsigned long long bytes = 22 + 0xFFFF;
+    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry))
+        if (entry->IsMarked())
+            bytes += 30 + 46 + 2 * std::strlen(entry->GetStorage()->mName.GetName()) +
+                     std::strlen(entry->GetComment() != nullptr ? entry->GetComment() : "") +
+                     static_cast<DWORD>(entry->GetCompressedSize());
+    return bytes;
+}
+
 void CreateArchive(const ZipOptions &options)
 {
     const std::string temporary = options.archive + ".qor-partial";
@@ -274,21 +315,22 @@ void CreateArchive(const ZipOptions &options)
         AddItem(list, item);
     UnmarkArchiveAndSpecialFiles(list, options.archive);
     list.UnmarkDuplicates(list, nullptr);
-    int marked = 0;
-    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry))
-        marked += entry->IsMarked() ? 1 : 0;
-    if (marked == 0)
-        throw CommandError(Echo(options.archive) + ": nothing to add");
+    CountMembersThatFit(list, options.archive);
     list.SetStoreWithoutPath(options.stripPaths);
     ALZipArchive zip(temporary.c_str());
     const int written = zip.Create(list);
     progress.Finish();
     std::error_code error;
-    if (written >= 0)
+    const bool fits = written < 0 || ArchiveLengthBound(list) <= kLargestArchive;
+    if (written >= 0 && fits)
         fs::rename(fs::u8path(temporary), fs::u8path(options.archive), error);
-    if (written < 0 || error) {
-        fs::remove(fs::u8path(temporary), error);
-        throw CommandError(Echo(options.archive) + ": " + (written < 0 ? zip.mStatus.GetStatusDetail() : error.message()));
+    if (written < 0 || !fits || error) {
+        std::error_code ignored; // the reason to report is the first one
+        fs::remove(fs::u8path(temporary), ignored);
+        throw CommandError(Echo(options.archive) + ": " +
+                           (written < 0 ? zip.mStatus.GetStatusDetail()
+                            : !fits     ? "the packed files pass 4 GB, more than a ZIP archive without ZIP64 holds"
+                                        : error.message()));
     }
     std::printf("added %d files to %s\n", written, options.archive.c_str());
 }
