@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -263,11 +262,13 @@ void UnmarkArchiveAndSpecialFiles(ALEntryList &list, const std::string &archive)
     }
 }
 
-// Without ZIP64 an archive holds at most 65,535 members and 4 GB - 1 bytes: its counts, sizes and offsets
-// are 16 and 32 bits wide. A file must leave room for the little that deflate may add (5 bytes a block).
+// Without ZIP64 an archive holds at most 65,535 members of less than 4 GB each: its counts and sizes are
+// 16 and 32 bits wide. A file must leave room for the little that deflate may add (5 bytes a block). The
+// engine's positions are signed 32-bit values, so it stops with a seek failure where an archive would
+// pass 2 GB.
 constexpr int kMostMembers = 0xFFFF;
-constexpr unsigned long long kLargestArchive = 0xFFFFFFFFull;
-constexpr unsigned long long kLargestFile = kLargestArchive - (1ull << 20);
+constexpr unsigned long long kLargestFile = 0xFFFFFFFFull - (1ull << 20);
+constexpr unsigned long long kLargestArchive = 0x7FFFFFFFull;
 
 // The number of marked entries, once it is clear that the format can hold them and each of their files.
 int CountMembersThatFit(ALEntryList &list, const std::string &archive)
@@ -290,19 +291,6 @@ int CountMembersThatFit(ALEntryList &list, const std::string &archive)
     return marked;
 }
 
-// At least the archive's length: each member's data and both its headers, with its name as long as the
-// file's (a stored name is never longer), and the end record with the longest comment.
-unsigned long long ArchiveLengthBound(ALEntryList &list)
-{
-    unsigned long long bytes = 22 + 0xFFFF;
-    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry))
-        if (entry->IsMarked())
-            bytes += 30 + 46 + 2 * std::strlen(entry->GetStorage()->mName.GetName()) +
-                     std::strlen(entry->GetComment() != nullptr ? entry->GetComment() : "") +
-                     static_cast<DWORD>(entry->GetCompressedSize());
-    return bytes;
-}
-
 void CreateArchive(const ZipOptions &options)
 {
     const std::string temporary = options.archive + ".qor-partial";
@@ -321,16 +309,16 @@ void CreateArchive(const ZipOptions &options)
     const int written = zip.Create(list);
     progress.Finish();
     std::error_code error;
-    const bool fits = written < 0 || ArchiveLengthBound(list) <= kLargestArchive;
-    if (written >= 0 && fits)
+    if (written >= 0)
         fs::rename(fs::u8path(temporary), fs::u8path(options.archive), error);
-    if (written < 0 || !fits || error) {
-        std::error_code ignored; // the reason to report is the first one
+    if (written < 0 || error) {
+        std::error_code ignored;
+        const bool tooLarge = written < 0 && fs::file_size(fs::u8path(temporary), ignored) > kLargestArchive;
         fs::remove(fs::u8path(temporary), ignored);
         throw CommandError(Echo(options.archive) + ": " +
-                           (written < 0 ? zip.mStatus.GetStatusDetail()
-                            : !fits     ? "the packed files pass 4 GB, more than a ZIP archive without ZIP64 holds"
-                                        : error.message()));
+                           (tooLarge      ? "the packed files pass 2 GB, more than the archive engine writes"
+                            : written < 0 ? zip.mStatus.GetStatusDetail()
+                                          : error.message()));
     }
     std::printf("added %d files to %s\n", written, options.archive.c_str());
 }
@@ -367,7 +355,8 @@ void AddZipCommand(CLI::App &app)
     create->add_option("files", options->items, "Files, patterns (* ?) and folders (taken whole)")->required();
     create->add_flag("-j,--strip-paths", options->stripPaths, "Store bare file names, without their folders");
     create->footer("Every file is deflated at level 6 and stored once. The archive is written under a temporary\n"
-                   "name and replaces ARCHIVE only when complete.\nExample:\n  qor zip create backup.zip docs '*.txt'");
+                   "name and replaces ARCHIVE only when complete. Devices and pipes are skipped. An archive holds\n"
+                   "at most 65,535 files, each under 4 GB, and 2 GB in all.\nExample:\n  qor zip create backup.zip docs '*.txt'");
     create->callback([options] { CreateArchive(*options); });
     zip->footer("Exit status: 0 on success, 1 when the archive cannot be read or written or a member fails,\n"
                 "2 for bad input.");
