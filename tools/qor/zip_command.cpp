@@ -40,9 +40,20 @@ std::string Absolute(const std::string &path)
     return absolute.lexically_normal().u8string();
 }
 
-// The archive engine's reason for a directory that cannot be read.
+// Without ZIP64 an archive holds at most 65,535 members of less than 4 GB each: its counts and sizes are
+// 16 and 32 bits wide. A file must leave room for the little that deflate may add (5 bytes a block). The
+// engine's positions are signed 32-bit values, so it stops with a seek failure where an archive would
+// pass 2 GB.
+constexpr int kMostMembers = 0xFFFF;
+constexpr unsigned long long kLargestFile = 0xFFFFFFFFull - (1ull << 20);
+constexpr unsigned long long kLargestArchive = 0x7FFFFFFFull;
+
+// Why the directory of the archive cannot be read: the engine's reason, or the size it cannot reach.
 std::string DirectoryFailure(const std::string &archive)
 {
+    std::error_code error;
+    if (fs::file_size(fs::u8path(archive), error) > kLargestArchive && !error)
+        return "larger than the 2 GB the archive engine reads";
     ALZipArchive zip(archive.c_str());
     ALEntryList list;
     zip.ReadDirectory(list);
@@ -120,7 +131,7 @@ void TestArchive(const ZipOptions &options)
     ALEntryList list(&monitor, prototypes);
     ALZipArchive zip(options.archive.c_str());
     if (zip.ReadDirectory(list) < 0)
-        throw CommandError(Echo(options.archive) + ": " + zip.mStatus.GetStatusDetail());
+        throw CommandError(Echo(options.archive) + ": " + DirectoryFailure(options.archive));
     std::vector<std::string> names;
     for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry)) {
         names.push_back(entry->GetStorage()->mName.GetName());
@@ -200,7 +211,7 @@ void ExtractArchive(ZipOptions options)
     ALZipArchive zip(options.archive.c_str());
     const int members = zip.ReadDirectory(list);
     if (members < 0)
-        throw CommandError(Echo(options.archive) + ": " + zip.mStatus.GetStatusDetail());
+        throw CommandError(Echo(options.archive) + ": " + DirectoryFailure(options.archive));
     const int marked = MarkMembers(list, options.items);
     list.SetExtractWithoutPath(options.stripPaths);
     const fs::path previous = fs::current_path();
@@ -261,14 +272,6 @@ void UnmarkArchiveAndSpecialFiles(ALEntryList &list, const std::string &archive)
         }
     }
 }
-
-// Without ZIP64 an archive holds at most 65,535 members of less than 4 GB each: its counts and sizes are
-// 16 and 32 bits wide. A file must leave room for the little that deflate may add (5 bytes a block). The
-// engine's positions are signed 32-bit values, so it stops with a seek failure where an archive would
-// pass 2 GB.
-constexpr int kMostMembers = 0xFFFF;
-constexpr unsigned long long kLargestFile = 0xFFFFFFFFull - (1ull << 20);
-constexpr unsigned long long kLargestArchive = 0x7FFFFFFFull;
 
 // The number of marked entries, once it is clear that the format can hold them and each of their files.
 int CountMembersThatFit(ALEntryList &list, const std::string &archive)
