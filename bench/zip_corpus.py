@@ -8,15 +8,16 @@ Usage: bench/zip_corpus.py [--qor build/posix/bin/qor] [--engine build/posix/bin
 The corpus (../shared/bench/make-corpus.py, about 73 MB) is built once into the cache folder
 (default ${XDG_CACHE_HOME:-~/.cache}/qorutil-zipbench) and its manifest hash printed, so that figures
 from two machines can be told apart. Each round runs every tool once, create then extract, in an order
-that rotates from round to round; the best of the rounds is kept for wall time and for CPU time (user +
-system of the child, which stays steady when other work shares the machine). Every extraction is
+that rotates from round to round; the best of the rounds is shown for wall time and for CPU time (user +
+system of the child, which stays steady when other work shares the machine), and each ratio is the median
+of the ratios within each round, which the machine's drift over minutes affects least. Every extraction is
 checked against the corpus manifest. Peers: Info-ZIP zip -6 / unzip, libzip (bench/libzip_driver.c,
 deflate level 6), 7-Zip on one thread, bsdtar, Python's zipfile (level 6). Ours: `qor zip` when the tool has it, and the engine's own jobs
 (bench/alzip_driver.cpp over ALZipArchive). Floors: bench/zlib_floor.c, the least a program over zlib
 must do for the same job, with 4 KiB buffers (the library's storages move data in 4096-byte buffers)
 and with 64 KiB ones.
 """
-import argparse, hashlib, os, shutil, subprocess, sys, time
+import argparse, hashlib, os, shutil, statistics, subprocess, sys, time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MAKE_CORPUS = os.path.join(HERE, "..", "..", "shared", "bench", "make-corpus.py")
@@ -110,7 +111,8 @@ def fill(argv, archive, out):
 
 
 def measure(selected, corpus, rows, scratch, rounds):
-    best = {name: [float("inf")] * 4 for name in selected}
+    """name -> the figures of every round, and name -> archive size."""
+    figures_of = {name: [] for name in selected}
     sizes = {}
     names = list(selected)
     for round_number in range(rounds):
@@ -122,28 +124,32 @@ def measure(selected, corpus, rows, scratch, rounds):
                 shutil.rmtree(leftover, ignore_errors=True) if os.path.isdir(leftover) else \
                     os.path.exists(leftover) and os.remove(leftover)
             os.makedirs(out)
-            figures = run(fill(create, archive, out), corpus) + run(fill(extract, archive, out), scratch)
-            best[name] = [min(a, b) for a, b in zip(best[name], figures)]
+            figures_of[name].append(run(fill(create, archive, out), corpus) + run(fill(extract, archive, out), scratch))
             sizes[name] = os.path.getsize(archive)
             if round_number == 0:
                 check_extraction(out, rows, name)
-    return best, sizes
+    return figures_of, sizes
 
 
 OURS = ("qor", "ALZipArchive")
 
 
-def report(best, sizes):
+def report(figures_of, sizes):
+    best = {name: [min(column) for column in zip(*rounds)] for name, rounds in figures_of.items()}
     print("\n| tool | create s (wall) | create s (CPU) | extract s (wall) | extract s (CPU) | archive bytes |")
     print("|---|---:|---:|---:|---:|---:|")
     for name, (cw, cc, ew, ec) in best.items():
         print("| %s | %.2f | %.2f | %.2f | %.2f | %s |" % (name, cw, cc, ew, ec, format(sizes[name], ",")))
     for ours in (name for name in OURS if name in best):
-        print("\n| %s / peer | create (wall) | create (CPU) | extract (wall) | extract (CPU) | size |" % ours)
+        print("\n| %s / peer, median of the rounds | create (wall) | create (CPU) | extract (wall) | extract (CPU) | size |"
+              % ours)
         print("|---|---:|---:|---:|---:|---:|")
-        for name, figures in best.items():
+        for name, rounds in figures_of.items():
             if name not in OURS:
-                ratios = [o / p for o, p in zip(best[ours], figures)] + [sizes[ours] / sizes[name]]
+                # Each round's ratio compares runs minutes apart at most, which the machine's drift spares.
+                per_round = [[o / p for o, p in zip(ours_round, peer_round)]
+                             for ours_round, peer_round in zip(figures_of[ours], rounds)]
+                ratios = [statistics.median(column) for column in zip(*per_round)] + [sizes[ours] / sizes[name]]
                 print("| %s | %.2f | %.2f | %.2f | %.2f | %.3f |" % (name, *ratios))
 
 
@@ -180,9 +186,9 @@ def main():
     warm(corpus)
     scratch = os.path.abspath(args.scratch or os.path.join(args.cache, "scratch"))
     print("load average before: %.1f %.1f %.1f" % os.getloadavg())
-    best, sizes = measure({name: all_tools[name] for name in chosen}, corpus, rows, scratch, args.rounds)
+    figures_of, sizes = measure({name: all_tools[name] for name in chosen}, corpus, rows, scratch, args.rounds)
     print("load average after: %.1f %.1f %.1f" % os.getloadavg())
-    report(best, sizes)
+    report(figures_of, sizes)
 
 
 if __name__ == "__main__":
