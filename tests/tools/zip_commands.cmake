@@ -89,6 +89,26 @@ if(NOT EXISTS ${WORKDIR}/damaged/data.bin)
   message(FATAL_ERROR "the members after a damaged one were not extracted")
 endif()
 
+# A member whose data expand past the size the directory declares: written no further, and reported.
+set(liar [=[
+import struct, zipfile
+with zipfile.ZipFile('liar.zip', 'w', zipfile.ZIP_DEFLATED) as archive:
+    archive.writestr('big.txt', b'A' * 100000)
+    archive.writestr('ok.txt', b'fine')
+data = bytearray(open('liar.zip', 'rb').read())
+struct.pack_into('<I', data, data.index(b'PK\x01\x02') + 24, 10)
+open('liar.zip', 'wb').write(data)
+]=])
+host_run(${PYTHON} -c "${liar}")
+expect_run(1 zip test liar.zip)
+expect_match("${out}" "testing: big.txt +100000 bytes where the archive declares 10\n.*ok.txt +OK" "test of an expanding member")
+expect_run(1 zip extract liar.zip -d liar)
+expect_match("${err}" "^qor zip: 'big.txt': the data expand past the 10 bytes that the archive declares\n" "extract of an expanding member")
+file(SIZE ${WORKDIR}/liar/big.txt written)
+if(written GREATER 10 OR NOT EXISTS ${WORKDIR}/liar/ok.txt)
+  message(FATAL_ERROR "an expanding member was written past its size (${written} bytes), or stopped the others")
+endif()
+
 # Failures: one line on stderr, status 1 for what cannot be done, 2 for bad input; nothing lost.
 file(WRITE ${WORKDIR}/keep.zip "not replaced")
 file(MAKE_DIRECTORY ${WORKDIR}/empty)

@@ -2,6 +2,7 @@
 // and CRCs, summed up, checked, extracted and created through the library's ZIP class and the archive
 // engine under it, with a progress bar on a terminal.
 #include "QorToolCommand.h"
+#include "zip_bounded_storage.h"
 #include "zip_progress.h"
 #include "zip_test_storage.h"
 
@@ -133,8 +134,10 @@ void TestArchive(const ZipOptions &options)
     if (zip.ReadDirectory(list) < 0)
         throw CommandError(Echo(options.archive) + ": " + DirectoryFailure(options.archive));
     std::vector<std::string> names;
+    std::vector<DWORD> declared; // each member's size in the directory
     for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry)) {
         names.push_back(entry->GetStorage()->mName.GetName());
+        declared.push_back(static_cast<DWORD>(entry->GetStorage()->GetSize()));
         entry->GetStorage()->mName = "member"; // nothing is written, so no stored name needs checking
         if (entry->IsEncrypted())
             entry->ClearMark();
@@ -143,10 +146,15 @@ void TestArchive(const ZipOptions &options)
     progress.Finish();
     size_t failed = 0, index = 0;
     for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry), ++index) {
-        const ALErrorStatus &status = entry->GetStorage()->mStatus;
-        const char *verdict = entry->IsEncrypted() ? "skipped (encrypted)" : status < 0 ? status.GetStatusDetail() : "OK";
-        failed += status < 0 ? 1 : 0;
-        std::printf("    testing: %-40s %s\n", names[index].c_str(), verdict);
+        const ALStorage &storage = *entry->GetStorage();
+        const auto size = static_cast<DWORD>(storage.GetSize());
+        std::string verdict = entry->IsEncrypted() ? "skipped (encrypted)"
+                              : storage.mStatus < 0 ? storage.mStatus.GetStatusDetail()
+                              : size != declared[index] ? std::to_string(size) + " bytes where the archive declares " +
+                                                              std::to_string(declared[index])
+                                                        : "OK";
+        failed += entry->IsMarked() && verdict != "OK" ? 1 : 0;
+        std::printf("    testing: %-40s %s\n", names[index].c_str(), verdict.c_str());
     }
     if (failed > 0 || zip.mStatus < 0)
         throw CommandError(Echo(options.archive) + ": " +
@@ -203,7 +211,7 @@ void ExtractArchive(ZipOptions options)
     fs::create_directories(fs::u8path(options.folder), error);
     if (error)
         throw CommandError(Echo(options.folder) + ": " + error.message());
-    ALPrototypeSet prototypes{ALFileStorage()};
+    ALPrototypeSet prototypes{BoundedFileStorage()};
     prototypes.Add(ALInflateDecompressor()).Add(ALCopyDecompressor());
     ZipProgress progress;
     ALCallbackMonitor monitor(progress.Callback());
@@ -212,6 +220,10 @@ void ExtractArchive(ZipOptions options)
     const int members = zip.ReadDirectory(list);
     if (members < 0)
         throw CommandError(Echo(options.archive) + ": " + DirectoryFailure(options.archive));
+    for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry)) {
+        auto *storage = static_cast<BoundedFileStorage *>(entry->GetStorage()); // all made by the prototype
+        storage->SetLimit(static_cast<DWORD>(storage->GetSize()));
+    }
     const int marked = MarkMembers(list, options.items);
     list.SetExtractWithoutPath(options.stripPaths);
     const fs::path previous = fs::current_path();
