@@ -58,6 +58,9 @@ add_test(NAME qor_md5_files COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:qor> -
   ${qor_md5sum} -DWORKDIR=${CMAKE_CURRENT_BINARY_DIR}/md5-files -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/md5_files.cmake)
 qor_tool_test(md5_help ARGS md5 --help EXIT 0 STDOUT "md5sum's format.*--check.*Examples:")
 qor_tool_test(md5_quiet_without_check ARGS md5 --quiet x EXIT 2 STDERR "^qor: --quiet and --status are meant" STDERR_LINES 1)
+# A folder given as a file is named as such on both builds (Linux would open it and read nothing).
+qor_tool_test(md5_check_folder ARGS md5 -c . EXIT 1 STDERR "^qor: '.': Is a directory" STDERR_LINES 1)
+qor_tool_test(reg_import_folder ARGS reg import . EXIT 1 STDERR "^qor: cannot read '.': Is a directory" STDERR_LINES 1)
 # qor trans (end to end in trans_commands.cmake).
 qor_tool_test(trans_help ARGS trans --help EXIT 0 STDOUT "info.*recover")
 qor_tool_test(trans_missing_file ARGS trans info EXIT 2 STDERR "^qor: .*file" STDERR_LINES 1)

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -176,6 +177,9 @@ void CheckLists(const Md5Options &options)
             CheckList(std::cin, "standard input", options, counts);
             continue;
         }
+        std::error_code error;
+        if (std::filesystem::is_directory(std::filesystem::u8path(name), error)) // Linux would open it
+            throw CommandError(Echo(name) + ": " + std::strerror(EISDIR));
         std::ifstream list(name, std::ios::binary);
         if (!list)
             throw CommandError(Echo(name) + ": " + std::strerror(errno != 0 ? errno : ENOENT));

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -200,6 +201,9 @@ std::string EncodeData(DWORD type, const std::string &data)
 
 std::string ReadWholeFile(const std::string &fileName)
 {
+    std::error_code error;
+    if (std::filesystem::is_directory(std::filesystem::u8path(fileName), error)) // Linux would open it
+        throw CommandError("cannot read " + Echo(fileName) + ": " + std::strerror(EISDIR));
     std::ifstream file(fileName, std::ios::binary);
     if (!file)
         throw CommandError("cannot read " + Echo(fileName) + ": " + std::strerror(errno));

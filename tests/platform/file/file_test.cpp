@@ -164,6 +164,7 @@ TEST(File, RuntimeDescriptorsLendTheirHandleUntilClosed)
     int readWrite = _open(path.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE);
     int readOnly = _open(path.c_str(), _O_RDONLY | _O_BINARY);
     ASSERT_TRUE(readWrite >= 0 && readOnly >= 0);
+    EXPECT_TRUE(_open(PrivateFolderEnvironment::Folder().string().c_str(), _O_RDONLY) == -1 && errno == EACCES); // no folder
     HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(readWrite));
     const FILETIME y2k{0x256D4000, 0x01BF53EB}; // 2000-01-01 00:00:00 UTC
     EXPECT_TRUE(file == reinterpret_cast<HANDLE>(_get_osfhandle(readWrite)) && SetFileTime(file, nullptr, nullptr, &y2k));

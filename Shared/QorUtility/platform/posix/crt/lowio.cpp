@@ -81,6 +81,12 @@ int _open(const char *filename, int oflag, ...)
     if (FaultFires("_open"))
         return FailInjected();
     int fd = RetryAfterSignal([&] { return open(filename, PosixOpenFlags(oflag), mode); });
+    struct stat opened;
+    if (fd >= 0 && (oflag & (_O_WRONLY | _O_RDWR)) == 0 && fstat(fd, &opened) == 0 && S_ISDIR(opened.st_mode)) {
+        close(fd); // Linux reads a folder's descriptor; Windows opens no folder as a file
+        errno = EACCES;
+        return -1;
+    }
     if (fd < 0) {
         struct stat details;
         // Creating a name that ends in '/' fails with EISDIR on Linux even when nothing is there;
