@@ -60,6 +60,7 @@ qor_tool_test(md5_help ARGS md5 --help EXIT 0 STDOUT "md5sum's format.*--check.*
 qor_tool_test(md5_quiet_without_check ARGS md5 --quiet x EXIT 2 STDERR "^qor: --quiet and --status are meant" STDERR_LINES 1)
 # A folder given as a file is named as such on both builds (Linux would open it and read nothing).
 qor_tool_test(md5_check_folder ARGS md5 -c . EXIT 1 STDERR "^qor: '.': Is a directory" STDERR_LINES 1)
+qor_tool_test(md5_folder ARGS md5 . EXIT 1 STDERR "^qor md5: .: Is a directory\nqor: 1 of 1 files could not be read" STDERR_LINES 2)
 qor_tool_test(reg_import_folder ARGS reg import . EXIT 1 STDERR "^qor: cannot read '.': Is a directory" STDERR_LINES 1)
 # qor trans (end to end in trans_commands.cmake).
 qor_tool_test(trans_help ARGS trans --help EXIT 0 STDOUT "info.*recover")

@@ -55,6 +55,8 @@ std::optional<std::string> DigestFile(const std::string &name)
         _setmode(_fileno(stdin), _O_BINARY); // the runtime would otherwise translate line ends
 #endif
         digest = DigestStream(stdin);
+    } else if (std::error_code error; std::filesystem::is_directory(std::filesystem::u8path(name), error)) {
+        errno = EISDIR; // Windows opens no folder as a file; Linux would, and fail at the first read
     } else if (std::FILE *file = std::fopen(name.c_str(), "rb")) {
         digest = DigestStream(file);
         std::fclose(file);
