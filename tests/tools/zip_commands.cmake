@@ -89,6 +89,14 @@ if(NOT EXISTS ${WORKDIR}/damaged/data.bin)
   message(FATAL_ERROR "the members after a damaged one were not extracted")
 endif()
 
+# A name beyond ASCII (in the ANSI code page on Windows) is packed from a folder and extracted again.
+file(WRITE ${WORKDIR}/accents/café.txt "crème")
+expect_run(0 zip create accents.zip accents)
+expect_run(0 zip extract accents.zip -d accents-out)
+if(NOT EXISTS ${WORKDIR}/accents-out/accents/café.txt)
+  message(FATAL_ERROR "café.txt did not come back from accents.zip")
+endif()
+
 # A member whose data expand past the size the directory declares: written no further, and reported.
 set(liar [=[
 import struct, zipfile

@@ -2,6 +2,7 @@
 // list in that format. Names holding a backslash or a line break are written escaped behind a
 // leading backslash, as md5sum writes them.
 #include "QorToolCommand.h"
+#include "native_path.h"
 
 #include "QorMd5.h"
 
@@ -55,7 +56,7 @@ std::optional<std::string> DigestFile(const std::string &name)
         _setmode(_fileno(stdin), _O_BINARY); // the runtime would otherwise translate line ends
 #endif
         digest = DigestStream(stdin);
-    } else if (std::error_code error; std::filesystem::is_directory(std::filesystem::u8path(name), error)) {
+    } else if (std::error_code error; std::filesystem::is_directory(NativePath(name), error)) {
         errno = EISDIR; // Windows opens no folder as a file; Linux would, and fail at the first read
     } else if (std::FILE *file = std::fopen(name.c_str(), "rb")) {
         digest = DigestStream(file);
@@ -180,7 +181,7 @@ void CheckLists(const Md5Options &options)
             continue;
         }
         std::error_code error;
-        if (std::filesystem::is_directory(std::filesystem::u8path(name), error)) // Linux would open it
+        if (std::filesystem::is_directory(NativePath(name), error)) // Linux would open it
             throw CommandError(Echo(name) + ": " + std::strerror(EISDIR));
         std::ifstream list(name, std::ios::binary);
         if (!list)

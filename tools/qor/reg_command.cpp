@@ -2,6 +2,7 @@
 // manner of the platform's reg.exe. Names are checked before anything changes; imports apply all or
 // nothing (registry_import.h).
 #include "QorToolCommand.h"
+#include "native_path.h"
 #include "registry_file.h"
 #include "registry_import.h"
 #include "registry_tree.h"
@@ -202,7 +203,7 @@ std::string EncodeData(DWORD type, const std::string &data)
 std::string ReadWholeFile(const std::string &fileName)
 {
     std::error_code error;
-    if (std::filesystem::is_directory(std::filesystem::u8path(fileName), error)) // Linux would open it
+    if (std::filesystem::is_directory(NativePath(fileName), error)) // Linux would open it
         throw CommandError("cannot read " + Echo(fileName) + ": " + std::strerror(EISDIR));
     std::ifstream file(fileName, std::ios::binary);
     if (!file)

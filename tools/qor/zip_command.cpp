@@ -2,6 +2,7 @@
 // and CRCs, summed up, checked, extracted and created through the library's ZIP class and the archive
 // engine under it, with a progress bar on a terminal.
 #include "QorToolCommand.h"
+#include "native_path.h"
 #include "zip_bounded_storage.h"
 #include "zip_progress.h"
 #include "zip_test_storage.h"
@@ -35,10 +36,10 @@ struct ZipOptions {
 std::string Absolute(const std::string &path)
 {
     std::error_code error;
-    const fs::path absolute = fs::absolute(fs::u8path(path), error);
+    const fs::path absolute = fs::absolute(NativePath(path), error);
     if (error)
         throw UsageError(Echo(path) + ": " + error.message());
-    return absolute.lexically_normal().u8string();
+    return NativeName(absolute.lexically_normal());
 }
 
 // Without ZIP64 an archive holds at most 65,535 members of less than 4 GB each: its counts and sizes are
@@ -53,7 +54,7 @@ constexpr unsigned long long kLargestArchive = 0x7FFFFFFFull;
 std::string DirectoryFailure(const std::string &archive)
 {
     std::error_code error;
-    if (fs::file_size(fs::u8path(archive), error) > kLargestArchive && !error)
+    if (fs::file_size(NativePath(archive), error) > kLargestArchive && !error)
         return "larger than the 2 GB the archive engine reads";
     ALZipArchive zip(archive.c_str());
     ALEntryList list;
@@ -208,7 +209,7 @@ void ExtractArchive(ZipOptions options)
     options.archive = Absolute(options.archive);
     options.folder = Absolute(options.folder);
     std::error_code error;
-    fs::create_directories(fs::u8path(options.folder), error);
+    fs::create_directories(NativePath(options.folder), error);
     if (error)
         throw CommandError(Echo(options.folder) + ": " + error.message());
     ALPrototypeSet prototypes{BoundedFileStorage()};
@@ -227,7 +228,7 @@ void ExtractArchive(ZipOptions options)
     const int marked = MarkMembers(list, options.items);
     list.SetExtractWithoutPath(options.stripPaths);
     const fs::path previous = fs::current_path();
-    fs::current_path(fs::u8path(options.folder), error);
+    fs::current_path(NativePath(options.folder), error);
     if (error)
         throw CommandError(Echo(options.folder) + ": " + error.message());
     zip.Extract(list);
@@ -252,15 +253,15 @@ void AddFolder(ALEntryList &list, const fs::path &folder)
     std::sort(files.begin(), files.end());
     const ALPrototypeSet &prototypes = list.GetPrototypes();
     for (const fs::path &file : files)
-        new ALEntry(list, prototypes.CreateStorage(file.u8string().c_str(), AL_STORAGE_ANY),
+        new ALEntry(list, prototypes.CreateStorage(NativeName(file).c_str(), AL_STORAGE_ANY),
                     prototypes.CreateCompressor(AL_ENGINE_ANY), nullptr);
 }
 
 void AddItem(ALEntryList &list, const std::string &item)
 {
     std::error_code error;
-    if (fs::is_directory(fs::u8path(item), error)) {
-        AddFolder(list, fs::u8path(item));
+    if (fs::is_directory(NativePath(item), error)) {
+        AddFolder(list, NativePath(item));
         return;
     }
     if (item.find('"') != std::string::npos || item.size() > 257)
@@ -273,13 +274,13 @@ void AddItem(ALEntryList &list, const std::string &item)
 void UnmarkArchiveAndSpecialFiles(ALEntryList &list, const std::string &archive)
 {
     std::error_code error;
-    const bool archiveExists = fs::exists(fs::u8path(archive), error);
+    const bool archiveExists = fs::exists(NativePath(archive), error);
     for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry)) {
-        const fs::path name = fs::u8path(entry->GetStorage()->mName.GetName());
-        if (archiveExists && fs::equivalent(name, fs::u8path(archive), error)) {
+        const fs::path name = NativePath(entry->GetStorage()->mName.GetName());
+        if (archiveExists && fs::equivalent(name, NativePath(archive), error)) {
             entry->ClearMark();
         } else if (fs::exists(name, error) && !fs::is_regular_file(name, error)) {
-            std::cerr << "qor zip: skipping " << Echo(name.u8string()) << ": not a regular file\n";
+            std::cerr << "qor zip: skipping " << Echo(NativeName(name)) << ": not a regular file\n";
             entry->ClearMark();
         }
     }
@@ -295,7 +296,7 @@ int CountMembersThatFit(ALEntryList &list, const std::string &archive)
         ++marked;
         std::error_code error;
         const std::string name = entry->GetStorage()->mName.GetName();
-        if (fs::file_size(fs::u8path(name), error) > kLargestFile && !error)
+        if (fs::file_size(NativePath(name), error) > kLargestFile && !error)
             throw CommandError(Echo(name) + ": larger than a ZIP archive without ZIP64 holds (4 GB)");
     }
     if (marked == 0)
@@ -325,11 +326,11 @@ void CreateArchive(const ZipOptions &options)
     progress.Finish();
     std::error_code error;
     if (written >= 0)
-        fs::rename(fs::u8path(temporary), fs::u8path(options.archive), error);
+        fs::rename(NativePath(temporary), NativePath(options.archive), error);
     if (written < 0 || error) {
         std::error_code ignored;
-        const bool tooLarge = written < 0 && fs::file_size(fs::u8path(temporary), ignored) > kLargestArchive;
-        fs::remove(fs::u8path(temporary), ignored);
+        const bool tooLarge = written < 0 && fs::file_size(NativePath(temporary), ignored) > kLargestArchive;
+        fs::remove(NativePath(temporary), ignored);
         throw CommandError(Echo(options.archive) + ": " +
                            (tooLarge      ? "the packed files pass 2 GB, more than the archive engine writes"
                             : written < 0 ? zip.mStatus.GetStatusDetail()
