@@ -1,6 +1,7 @@
 // log_command.cpp: `qor log`: where the family's error log is, writing a line to it, reading its end
 // (and following it as it grows), and the per-user switch that turns tracing on and off.
 #include "QorToolCommand.h"
+#include "native_path.h"
 
 #include "QorError.h"
 
@@ -30,7 +31,7 @@ void MakeLogFolder(const std::string &logPath)
     if (separator == std::string::npos || separator == 0)
         return;
     std::error_code error;
-    std::filesystem::create_directories(logPath.substr(0, separator), error);
+    std::filesystem::create_directories(NativePath(logPath.substr(0, separator)), error);
     if (error)
         throw CommandError("cannot create the error log's folder " + Echo(logPath.substr(0, separator)) + ": " +
                            error.message());
