@@ -309,7 +309,8 @@ int CountMembersThatFit(ALEntryList &list, const std::string &archive)
 
 void CreateArchive(const ZipOptions &options)
 {
-    const std::string temporary = options.archive + ".qor-partial";
+    // Named for this process, so that two runs making the same archive never write into one file.
+    const std::string temporary = options.archive + "." + std::to_string(GetCurrentProcessId()) + ".qor-partial";
     ALPrototypeSet prototypes{ALFileStorage("")};
     prototypes.Add(ALDeflateCompressor(6, 15, 8)).Add(ALCopyCompressor());
     ZipProgress progress;
