@@ -276,18 +276,19 @@ void UnmarkArchiveAndSpecialFiles(ALEntryList &list, const std::string &archive)
     std::error_code error;
     const bool archiveExists = fs::exists(NativePath(archive), error);
     for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry)) {
-        const fs::path name = NativePath(entry->GetStorage()->mName.GetName());
+        const char *text = entry->GetStorage()->mName.GetName();
+        const fs::path name = NativePath(text);
         if (archiveExists && fs::equivalent(name, NativePath(archive), error)) {
             entry->ClearMark();
         } else if (fs::exists(name, error) && !fs::is_regular_file(name, error)) {
-            std::cerr << "qor zip: skipping " << Echo(NativeName(name)) << ": not a regular file\n";
+            std::cerr << "qor zip: skipping " << Echo(text) << ": not a regular file\n";
             entry->ClearMark();
         }
     }
 }
 
-// The number of marked entries, once it is clear that the format can hold them and each of their files.
-int CountMembersThatFit(ALEntryList &list, const std::string &archive)
+// Refuses marked entries that the format cannot hold: none at all, too many, or a file too large.
+void RefuseWhatCannotFit(ALEntryList &list, const std::string &archive)
 {
     int marked = 0;
     for (ALEntry *entry = list.GetFirstEntry(); entry != nullptr; entry = list.GetNextEntry(entry)) {
@@ -304,7 +305,6 @@ int CountMembersThatFit(ALEntryList &list, const std::string &archive)
     if (marked > kMostMembers)
         throw CommandError(Echo(archive) + ": " + std::to_string(marked) +
                            " files are more than a ZIP archive without ZIP64 holds (65,535)");
-    return marked;
 }
 
 void CreateArchive(const ZipOptions &options)
@@ -320,7 +320,7 @@ void CreateArchive(const ZipOptions &options)
         AddItem(list, item);
     UnmarkArchiveAndSpecialFiles(list, options.archive);
     list.UnmarkDuplicates(list, nullptr);
-    CountMembersThatFit(list, options.archive);
+    RefuseWhatCannotFit(list, options.archive);
     list.SetStoreWithoutPath(options.stripPaths);
     ALZipArchive zip(temporary.c_str());
     const int written = zip.Create(list);
